@@ -1,0 +1,129 @@
+#include "httpservice.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <httplib.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <thread>
+
+namespace {
+
+// Resolves a requested path below the files folder; empty when it would
+// leave the folder or names no regular file.
+QString servedFile(const QString& root, const std::string& requestPath)
+{
+    if (root.isEmpty())
+        return QString();
+    const QString relative = QString::fromStdString(requestPath).mid(1);
+    const QString rootPath = QDir(root).canonicalPath();
+    const QFileInfo info(QDir(rootPath).filePath(relative));
+    const QString canonical = info.canonicalFilePath();
+    if (canonical.isEmpty() || !info.isFile() || !canonical.startsWith(rootPath + QLatin1Char('/')))
+        return QString();
+    return canonical;
+}
+
+} // namespace
+
+HttpService::HttpService(const Options& options, SqlEngine& engine)
+    : m_options(options), m_engine(engine), m_server(std::make_unique<httplib::Server>())
+{
+    if (!m_options.recordPath.isEmpty()) {
+        m_record.setFileName(m_options.recordPath);
+        if (!m_record.open(QIODevice::WriteOnly | QIODevice::Append))
+            std::fprintf(stderr, "zv-devservice: cannot write %s\n",
+                         qPrintable(m_options.recordPath));
+    }
+    installHandlers();
+}
+
+HttpService::~HttpService() = default;
+
+int HttpService::bind()
+{
+    const std::string host = m_options.host.toStdString();
+    if (m_options.port == 0)
+        return m_server->bind_to_any_port(host);
+    return m_server->bind_to_port(host, m_options.port) ? m_options.port : -1;
+}
+
+bool HttpService::serve()
+{
+    return m_server->listen_after_bind();
+}
+
+void HttpService::installHandlers()
+{
+    // httplib's default sets SO_REUSEPORT, which would let a second stand-in
+    // share a port already taken; a busy port must be an error instead.
+    m_server->set_socket_options([](socket_t sock) {
+        int yes = 1;
+        setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
+    });
+
+    m_server->set_pre_routing_handler([this](const httplib::Request&, httplib::Response&) {
+        if (m_options.latencyMs > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(m_options.latencyMs));
+        return httplib::Server::HandlerResponse::Unhandled;
+    });
+
+    m_server->Post("/api/", [this](const httplib::Request& request, httplib::Response& response) {
+        const SqlEngine::Answer answer = m_engine.run(QString::fromStdString(request.body));
+        if (answer.ok) {
+            response.set_content(answer.json.toStdString(), "application/json; charset=utf-8");
+        } else {
+            response.status = 500;
+            response.set_content(answer.error.toStdString(), "text/plain; charset=utf-8");
+        }
+    });
+
+    m_server->Get(R"(/(.*))", [this](const httplib::Request& request,
+                                      httplib::Response& response) {
+        if (request.path == "/") {
+            response.set_content("zv-devservice\n", "text/plain");
+            return;
+        }
+        const QString path = servedFile(m_options.filesDir, request.path);
+        if (path.isEmpty()) {
+            response.status = 404;
+            response.set_content("not found\n", "text/plain");
+            return;
+        }
+        auto stream = std::make_shared<std::ifstream>(path.toStdString(), std::ios::binary);
+        const auto size = static_cast<size_t>(QFileInfo(path).size());
+        response.set_content_provider(
+            size, "application/octet-stream",
+            [stream](size_t offset, size_t length, httplib::DataSink& sink) {
+                static constexpr size_t chunk = 256 * 1024;
+                std::vector<char> buffer(std::min(length, chunk));
+                stream->seekg(static_cast<std::streamoff>(offset));
+                stream->read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+                const auto got = static_cast<size_t>(stream->gcount());
+                if (got == 0)
+                    return false;
+                return sink.write(buffer.data(), got);
+            });
+    });
+
+    m_server->set_logger([this](const httplib::Request& request, const httplib::Response&) {
+        if (!m_record.isOpen())
+            return;
+        QJsonObject headers;
+        for (const auto& [name, value] : request.headers)
+            headers.insert(QString::fromStdString(name), QString::fromStdString(value));
+        QJsonObject line{
+            {"method", QString::fromStdString(request.method)},
+            {"path", QString::fromStdString(request.path)},
+            {"headers", headers},
+            {"body", QString::fromLatin1(QByteArray::fromStdString(request.body).toBase64())}};
+        std::lock_guard<std::mutex> lock(m_recordMutex);
+        m_record.write(QJsonDocument(line).toJson(QJsonDocument::Compact) + '\n');
+        m_record.flush();
+    });
+}

@@ -1,0 +1,46 @@
+// zv-devservice: a local stand-in of the dealer's service for tests, the demo
+// and benchmarks.
+#include "httpservice.h"
+#include "options.h"
+#include "sqlengine.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    Options options;
+    QString message;
+    switch (parseOptions(app.arguments(), options, message)) {
+    case ParseOutcome::Help:
+        std::fputs(qPrintable(usageText()), stdout);
+        return 0;
+    case ParseOutcome::Error:
+        std::fprintf(stderr, "zv-devservice: %s\n%s", qPrintable(message),
+                     qPrintable(usageText()));
+        return 2;
+    case ParseOutcome::Run:
+        break;
+    }
+
+    SqlEngine engine;
+    engine.setFixedDate(options.fixedDate);
+    if (!engine.open(options.dbPath, options.demo, message)) {
+        std::fprintf(stderr, "zv-devservice: %s\n", qPrintable(message));
+        return 2;
+    }
+
+    HttpService service(options, engine);
+    const int port = service.bind();
+    if (port < 0) {
+        std::fprintf(stderr, "zv-devservice: cannot listen on %s:%d (address in use or not "
+                             "available)\n",
+                     qPrintable(options.host), options.port);
+        return 2;
+    }
+    std::printf("zv-devservice listening on http://%s:%d/\n", qPrintable(options.host), port);
+    std::fflush(stdout);
+    return service.serve() ? 0 : 1;
+}

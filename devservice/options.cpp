@@ -1,0 +1,77 @@
+#include "options.h"
+
+#include <QDate>
+#include <QStringList>
+
+QString usageText()
+{
+    return QStringLiteral(
+        "usage: zv-devservice [options]\n"
+        "A local stand-in of the dealer's service: POST <base>api/ runs the body as one SQL\n"
+        "statement and answers the rows as a JSON array; GET <base><path> serves files.\n"
+        "\n"
+        "  --listen ADDR:PORT  address to listen on (default 127.0.0.1:8765; port 0 picks one)\n"
+        "  --db FILE           SQLite database; created from the schema and demo data if absent\n"
+        "                      (default: a fresh in-memory database)\n"
+        "  --no-demo           create a new database with the schema only\n"
+        "  --files DIR         folder whose files GET serves\n"
+        "  --date YYYY-MM-DD   what CURDATE() answers (default: today)\n"
+        "  --latency-ms N      delay added to every answer\n"
+        "  --record FILE       append one JSON line per request (method, path, headers, body)\n"
+        "  --help              this text\n");
+}
+
+ParseOutcome parseOptions(const QStringList& arguments, Options& options, QString& message)
+{
+    for (int i = 1; i < arguments.size(); ++i) {
+        const QString& name = arguments.at(i);
+        if (name == QLatin1String("--help") || name == QLatin1String("-h"))
+            return ParseOutcome::Help;
+        if (name == QLatin1String("--no-demo")) {
+            options.demo = false;
+            continue;
+        }
+        static const QStringList withValue = {"--listen", "--db", "--files", "--date",
+                                              "--latency-ms", "--record"};
+        if (!withValue.contains(name)) {
+            message = QStringLiteral("unknown option %1").arg(name);
+            return ParseOutcome::Error;
+        }
+        if (i + 1 >= arguments.size()) {
+            message = QStringLiteral("option %1 needs a value").arg(name);
+            return ParseOutcome::Error;
+        }
+        const QString value = arguments.at(++i);
+        if (name == QLatin1String("--listen")) {
+            const int colon = value.lastIndexOf(QLatin1Char(':'));
+            bool ok = false;
+            const int port = colon > 0 ? value.mid(colon + 1).toInt(&ok) : -1;
+            if (!ok || port < 0 || port > 65535) {
+                message = QStringLiteral("--listen wants ADDR:PORT, got %1").arg(value);
+                return ParseOutcome::Error;
+            }
+            options.host = value.left(colon);
+            options.port = port;
+        } else if (name == QLatin1String("--db")) {
+            options.dbPath = value;
+        } else if (name == QLatin1String("--files")) {
+            options.filesDir = value;
+        } else if (name == QLatin1String("--date")) {
+            if (!QDate::fromString(value, QStringLiteral("yyyy-MM-dd")).isValid()) {
+                message = QStringLiteral("--date wants YYYY-MM-DD, got %1").arg(value);
+                return ParseOutcome::Error;
+            }
+            options.fixedDate = value;
+        } else if (name == QLatin1String("--latency-ms")) {
+            bool ok = false;
+            options.latencyMs = value.toInt(&ok);
+            if (!ok || options.latencyMs < 0) {
+                message = QStringLiteral("--latency-ms wants a whole number, got %1").arg(value);
+                return ParseOutcome::Error;
+            }
+        } else if (name == QLatin1String("--record")) {
+            options.recordPath = value;
+        }
+    }
+    return ParseOutcome::Run;
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+// Command line of zv-devservice.
+struct Options
+{
+    QString host = QStringLiteral("127.0.0.1");
+    int port = 8765;            // 0 picks a free port; the one taken is printed
+    QString dbPath;             // empty: an in-memory database
+    QString filesDir;           // empty: no files are served
+    QString fixedDate;          // yyyy-MM-dd answered by CURDATE(); empty: today
+    int latencyMs = 0;          // added before every answer
+    QString recordPath;         // one JSON line per request received
+    bool demo = true;           // fill a new database with the demo data
+};
+
+enum class ParseOutcome { Run, Help, Error };
+
+// Fills options from argv; on Error, message says what was wrong.
+ParseOutcome parseOptions(const QStringList& arguments, Options& options, QString& message);
+QString usageText();

@@ -1,0 +1,27 @@
+# Debian 12 packages the build, the tests and the demo need. Sourced by
+# scripts/test and scripts/demo.
+ZV_PACKAGES="
+  build-essential cmake pkg-config
+  qtbase5-dev qtbase5-dev-tools libqt5svg5-dev
+  libcpp-httplib-dev libsqlite3-dev sqlite3
+  p7zip-full zip
+  xvfb xauth xdotool x11-apps
+  python3 python3-dbfread python3-dbf
+  clang libclang-rt-14-dev
+  curl
+"
+
+zv_install_packages() {
+    missing=""
+    for p in $ZV_PACKAGES; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" \
+            || missing="$missing $p"
+    done
+    [ -z "$missing" ] && return 0
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "missing packages:$missing (run as root to install them)" >&2
+        return 1
+    fi
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -q && apt-get install -y -q --no-install-recommends $missing
+}

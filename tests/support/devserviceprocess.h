@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QJsonArray>
+#include <QProcess>
+#include <QStringList>
+#include <QTemporaryDir>
+
+namespace zv::test {
+
+// The local stand-in of the dealer's service, started for one test on a port
+// of its own. Its database starts from the schema and (unless told not to)
+// the demo data; a test changes it with sql().
+class DevServiceProcess
+{
+public:
+    struct Config
+    {
+        bool demo = true;
+        QString filesDir;
+        QString fixedDate;  // yyyy-MM-dd
+        int latencyMs = 0;
+        bool record = false;
+        QString dbPath;     // empty: a fresh file of this process
+    };
+
+    DevServiceProcess() = default;
+    ~DevServiceProcess();
+
+    bool start(const Config& config);
+    bool start() { return start(Config()); }
+    void stop();
+
+    // e.g. "http://127.0.0.1:40213/"
+    QString baseUrl() const { return m_baseUrl; }
+    int port() const { return m_port; }
+    // Runs a statement through the service's API; false on an error answer.
+    bool sql(const QString& statement, QJsonArray* rows = nullptr) const;
+    // Requests received so far (needs Config::record), one JSON object each.
+    QJsonArray recorded() const;
+
+    static QString binaryPath();
+
+private:
+    QProcess m_process;
+    QTemporaryDir m_dir;
+    QString m_baseUrl;
+    QString m_recordPath;
+    int m_port = 0;
+};
+
+// A port on which nothing listens (bound, then released).
+int unusedPort();
+
+// Isolation every test process asks for before it touches a setting.
+void enableTestMode();
+
+} // namespace zv::test
