@@ -36,6 +36,7 @@ DownloadTab::DownloadTab(QWidget* parent)
     m_tree->setObjectName(QStringLiteral("tree"));
 
     createView();
+    setSubscriptionInfo();
     createTree();
 }
 

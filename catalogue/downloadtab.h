@@ -10,6 +10,7 @@
 #include <QWidget>
 
 class QGridLayout;
+class QHBoxLayout;
 class QNetworkReply;
 class QPushButton;
 class QTableWidget;
@@ -37,6 +38,7 @@ public slots:
 
 private slots:
     void setDataTabHidden(QTreeWidgetItem* item);
+    bool isNewUser();
     void allChecked(int col);
 
 private:
@@ -45,6 +47,12 @@ private:
     void clearTable();
     void toggleControls();
     void uncheckAll();
+
+    // Account and version questions to the service.
+    void setSubscriptionInfo();
+    void setSubscriptionInfoGrand(QHBoxLayout& panel);
+    float getCurrentVersionNB(const QString& nb);
+    QMap<QString, float> getCurVersion(const QString& product);
 
     QPushButton* m_updateButton = nullptr;
     QStringList m_nbIniPaths;
