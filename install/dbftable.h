@@ -29,6 +29,10 @@ public:
     bool load(const QString& path);
     // Same checks over bytes already in memory; path() stays empty.
     bool parse(const QByteArray& bytes);
+    // Starts an empty dBASE III table with these columns (offsets are
+    // computed here). Refuses names longer than 10 characters, lengths the
+    // type cannot have, or rows longer than 65535 bytes.
+    bool create(const QVector<DbfField>& fields);
     // An empty dBASE III table with these columns (names of up to 10 ASCII
     // characters; lengths and decimals as the field types allow).
     bool create(const QVector<DbfField>& fields);
