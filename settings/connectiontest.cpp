@@ -1,0 +1,48 @@
+#include "settings/connectiontest.h"
+
+#include "service/logging.h"
+#include "service/serviceaddress.h"
+
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkProxy>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+
+namespace zv {
+
+ConnectionTestOutcome testServiceConnection(const ProxyChoice& proxy, QWidget* messageParent,
+                                            int silenceLimitMs)
+{
+    auto* manager = new QNetworkAccessManager;
+    setNetworkProxy(*manager, proxy, messageParent);
+
+    QNetworkRequest request(serviceSiteAddress());
+    // A proxy that takes the connection and never answers would otherwise
+    // keep the test waiting for ever.
+    request.setTransferTimeout(silenceLimitMs);
+    QNetworkReply* reply = manager->get(request);
+
+    QEventLoop loop;
+    QObject::connect(manager, &QNetworkAccessManager::finished, &loop, &QEventLoop::quit);
+    if (!reply->isFinished())
+        loop.exec();
+
+    ConnectionTestOutcome outcome;
+    outcome.ok = reply->error() == QNetworkReply::NoError;
+    outcome.proxyHost = manager->proxy().hostName();
+    if (!outcome.ok) {
+        outcome.errorText = reply->errorString();
+        ZV_INFO() << "connectTest: " << outcome.errorText;
+    }
+    reply->deleteLater();
+    manager->deleteLater();
+    return outcome;
+}
+
+QString connectionFailureText(const ConnectionTestOutcome& outcome)
+{
+    return QStringLiteral("Подключение не удалось. ") + outcome.errorText + outcome.proxyHost;
+}
+
+} // namespace zv

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "service/proxy.h"
+
+#include <QString>
+
+class QWidget;
+
+namespace zv {
+
+struct ConnectionTestOutcome
+{
+    bool ok = false;
+    QString errorText;  // the network layer's text when not ok
+    QString proxyHost;  // host of the proxy the request went through; empty without one
+};
+
+// One GET of the service's site root through a manager of its own, with the
+// given proxy applied (its messages parented to messageParent). Only the
+// reply's error state counts: an HTTP error status is a failure, any body of
+// a successful reply is a success. The wait runs in a local event loop; a
+// connection that stays silent for silenceLimitMs is given up as failed.
+ConnectionTestOutcome testServiceConnection(const ProxyChoice& proxy, QWidget* messageParent,
+                                            int silenceLimitMs);
+
+// "Подключение не удалось. " + error text + proxy host, without separators.
+QString connectionFailureText(const ConnectionTestOutcome& outcome);
+
+} // namespace zv
