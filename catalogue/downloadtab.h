@@ -40,6 +40,7 @@ private slots:
     void setDataTabHidden(QTreeWidgetItem* item);
     bool isNewUser();
     void allChecked(int col);
+    void downloadProgressBar(qint64 bytesRecived, qint64 bytesTotal);
 
 private:
     void createView();
@@ -53,6 +54,9 @@ private:
     void setSubscriptionInfoGrand(QHBoxLayout& panel);
     float getCurrentVersionNB(const QString& nb);
     QMap<QString, float> getCurVersion(const QString& product);
+
+    // One row's archive into the cache.
+    bool downloadFile();
 
     QPushButton* m_updateButton = nullptr;
     QStringList m_nbIniPaths;
