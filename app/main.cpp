@@ -1,7 +1,22 @@
+#include "app/mainwindow.h"
+#include "service/serviceaddress.h"
+#include "settings/settingsstore.h"
+
 #include <QApplication>
+#include <QUrl>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    return 0;
+    QCoreApplication::setApplicationVersion(QStringLiteral("2.1.240408"));
+    QCoreApplication::setOrganizationName(QStringLiteral("ZelVinora"));
+    QCoreApplication::setOrganizationDomain(QUrl(zv::serviceBaseAddress()).host());
+    QCoreApplication::setApplicationName(QStringLiteral("Личный кабинет Зелвинора"));
+    // Before the first settings handle: the window opens one at once.
+    zv::installSettingsFormat();
+
+    MainWindow window;
+    window.setMinimumSize(1000, 400);
+    window.show();
+    return app.exec();
 }

@@ -1,0 +1,67 @@
+#include "app/mainwindow.h"
+
+#include "app/defaultsettings.h"
+#include "app/processcheck.h"
+#include "app/serverdate.h"
+#include "service/logging.h"
+#include "service/proxy.h"
+#include "service/serviceexchange.h"
+#include "service/statements.h"
+
+#include <QMessageBox>
+#include <QNetworkAccessManager>
+
+#include <cstdlib>
+
+MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
+{
+    if (zv::probeProcess(zv::clientImageName))
+        refuseStartup(QStringLiteral("Приложение уже запущено."));
+    if (zv::probeProcess(zv::winrikImageName))
+        refuseStartup(QStringLiteral("Перед установкой обновления, закройте программу WinRIK и "
+                                     "запустите заново."));
+
+    const bool dateOk = zv::datesAgree(getServerDate(), QDate::currentDate());
+    if (!dateOk)
+        QMessageBox::critical(this, QStringLiteral("Ошибка настроек даты"),
+                              QStringLiteral("Проверьте правильность установки даты и времени на ПК."));
+
+    setTrayIconActions();
+    showTrayIcon();
+    if (zv::isFirstRun(m_settings))
+        setDefaultSettings();
+    createTabs(dateOk);
+}
+
+MainWindow::~MainWindow() = default;
+
+// Nothing has been written yet and no event loop runs, so the process can end
+// right here once the user has read why.
+void MainWindow::refuseStartup(const QString& text)
+{
+    ZV_INFO() << "MainWindow: " << text;
+    QMessageBox::critical(this, QStringLiteral("Ошибка запуска"), text);
+    std::exit(0);
+}
+
+void MainWindow::setDefaultSettings()
+{
+    zv::writeDefaultSettings(m_settings);
+}
+
+QDate MainWindow::getServerDate()
+{
+    // The one query that goes through the proxy choice: it runs before the
+    // user could have reached any other page.
+    auto* manager = new QNetworkAccessManager(this);
+    zv::setNetworkProxy(*manager, zv::storedProxyChoice(), this);
+    const zv::ExchangeResult result = zv::postStatement(*manager, zv::statements::serverDate());
+    manager->deleteLater();
+    if (!result.ok) {
+        ZV_ERROR() << result.errorText;
+        QMessageBox::critical(this, QStringLiteral("Ошибка подключения"),
+                              QStringLiteral("Проверьте подключение к интернет."));
+        return QDate();
+    }
+    return zv::serverDateFromAnswer(result.body);
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QDate>
+#include <QMainWindow>
+#include <QSettings>
+#include <QSystemTrayIcon>
+
+class DownloadTab;
+class HomeTab;
+class QAction;
+class QMenu;
+class QStatusBar;
+class QTabWidget;
+
+// The client's only top-level window. Its constructor runs the start-up
+// checks (a second copy, a running WinRIK, the computer's date) and ends the
+// process when start-up is refused; otherwise it leaves a fully built, hidden
+// window with the tray icon shown.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // The service's calendar date; invalid when the service could not be
+    // reached (the user is told) or its answer held no readable date.
+    QDate getServerDate();
+
+    QTabWidget* mainTabs() const { return m_mainTabs; }
+    HomeTab* homeTab() const { return m_homeTab; }
+    DownloadTab* downloadTab() const { return m_downloadTab; }
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+public slots:
+    void trayIconActivated(QSystemTrayIcon::ActivationReason reason);
+    void trayActionExecute();
+    void setTrayIconActions();
+    void showTrayIcon();
+    void hideOrShowStatusBar(int index);
+    void restartApp();
+
+private:
+    void refuseStartup(const QString& text);
+    void setDefaultSettings();
+    void createTabs(bool dateOk);
+
+    QSettings m_settings;
+    HomeTab* m_homeTab = nullptr;
+    DownloadTab* m_downloadTab = nullptr;
+    QStatusBar* m_statusBar = nullptr;
+    QTabWidget* m_mainTabs = nullptr;
+    QMenu* m_trayMenu = nullptr;
+    QAction* m_minimizeAction = nullptr;
+    QAction* m_restoreAction = nullptr;
+    QAction* m_quitAction = nullptr;
+};

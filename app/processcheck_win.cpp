@@ -1,0 +1,30 @@
+#include <QtGlobal>
+#ifdef Q_OS_WIN
+#include "app/processcheck.h"
+#include "app/tasklist.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+
+namespace zv {
+
+bool isProcessRunning(const QString& imageName)
+{
+    QProcess lister;
+    lister.setProcessChannelMode(QProcess::SeparateChannels);
+    lister.start(QStringLiteral("tasklist"),
+                 tasklist::arguments(imageName, QCoreApplication::applicationPid()),
+                 QIODevice::ReadWrite);
+    if (!lister.waitForStarted(tasklist::startTimeoutMs))
+        return false;
+    lister.closeWriteChannel();
+    if (!lister.waitForFinished(tasklist::finishTimeoutMs)) {
+        lister.kill();
+        lister.waitForFinished();
+        return false;
+    }
+    return tasklist::reportsProcess(lister.readAllStandardOutput());
+}
+
+} // namespace zv
+#endif
