@@ -14,6 +14,10 @@ inline constexpr int sevenZipTimeLimitMs = 30000;
 // The program to start: 7za.exe beside the client on Windows, 7za from the
 // search path elsewhere.
 QString sevenZipProgram();
+// Gives the run what it needs from its environment: on systems whose 7-Zip
+// reads file names through the locale, a UTF-8 one, so Cyrillic folder names
+// in an archive arrive as they were packed.
+void prepareSevenZipRun(QProcess& process);
 
 // "x" (keep the archive's folders) or "e" (everything flat into target):
 // {command, archive, "-y", "-o" + target}.
