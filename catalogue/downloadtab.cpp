@@ -76,6 +76,10 @@ void DownloadTab::createView()
     connect(m_updateButton, &QPushButton::clicked, this, &DownloadTab::updateLicList);
     connect(m_table->horizontalHeader(), &QHeaderView::sectionClicked, this,
             &DownloadTab::allChecked);
+    connect(m_downloadAndInstallButton, &QPushButton::clicked, this,
+            &DownloadTab::downloadAndInstallCheckedFile);
+    connect(m_downloadButton, &QPushButton::clicked, this, &DownloadTab::downloadCheckedFile);
+    connect(m_installButton, &QPushButton::clicked, this, &DownloadTab::installCheckedFile);
 }
 
 void DownloadTab::createTree()
@@ -115,12 +119,6 @@ void DownloadTab::allChecked(int col)
     }
 }
 
-void DownloadTab::clearTable()
-{
-    while (m_table->rowCount() > 0)
-        m_table->removeRow(0);
-}
-
 void DownloadTab::toggleControls()
 {
     for (QWidget* control : {static_cast<QWidget*>(m_table), static_cast<QWidget*>(m_updateButton),
@@ -138,11 +136,4 @@ void DownloadTab::uncheckAll()
         if (zv::cells::isTicked(*m_table, row))
             zv::cells::setTicked(*m_table, row, false);
     }
-}
-
-void DownloadTab::updateLicList()
-{
-    // The catalogue queries join here as they are built.
-    clearTable();
-    setDataTabHidden(m_myFilesNode);
 }

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "install/datatypes.h"
+#include "install/winrikrecords.h"
 
 #include <QDateTime>
 #include <QMap>
 #include <QSettings>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 #include <QWidget>
 
 class QGridLayout;
@@ -38,8 +40,19 @@ public slots:
 
 private slots:
     void setDataTabHidden(QTreeWidgetItem* item);
+    void addUserUpdateRik(int key);
+    void addVersionUpdateRik();
+    bool isNew(const QString& nb, const QString& dir, int year, int kv, const QDateTime& lastChange,
+               DataTypes type = DataTypes::Rik);
+    bool isNew(const QString& nb, DataTypes type = DataTypes::Rik);
+    bool isNew(const zv::VAR& var, DataTypes type = DataTypes::Rik);
+    bool isNewVersion(const QMap<QString, float>& installed, const QMap<QString, float>& current);
     bool isNewUser();
+    QMap<QString, zv::NORMBASE> getInstalledBazeList(DataTypes type = DataTypes::Rik);
     void allChecked(int col);
+    void downloadCheckedFile();
+    void installCheckedFile();
+    void downloadAndInstallCheckedFile();
     void downloadProgressBar(qint64 bytesRecived, qint64 bytesTotal);
 
 private:
@@ -55,8 +68,22 @@ private:
     float getCurrentVersionNB(const QString& nb);
     QMap<QString, float> getCurVersion(const QString& product);
 
-    // One row's archive into the cache.
+    // The catalogue build and its queries, in the order they run.
+    void buildCatalogue();
+    void addClientUpdate();
+    void getLicIndRik();
+    void getLicIndGrand();
+    void getLicNB();
+    bool isNewNrsp(const QString& nb, const QDateTime& serverDate) const;
+    void getVar();
+
+    // Installed state read from the local WinRIK folder.
+    QMap<QString, float> installedRikVersion() const;
+    QMap<QString, float> ownVersion() const;
+
+    // One row's archive into the cache, and out of it into the program.
     bool downloadFile();
+    bool installFile(const QString& archive, const QString& itemClass);
 
     QPushButton* m_updateButton = nullptr;
     QStringList m_nbIniPaths;
@@ -68,6 +95,8 @@ private:
     QPushButton* m_downloadAndInstallButton = nullptr;
     QNetworkReply* m_reply = nullptr;
     QTableWidget* m_table = nullptr;
+    QMap<QString, zv::NORMBASE> m_installedBases;
+    QVector<zv::VAR> m_offeredEndings;
     bool m_checkAllState = false;
     bool m_downloadAndInstallActive = false;
     int m_currentRow = -1;
@@ -76,4 +105,10 @@ private:
     QMap<QString, QTreeWidgetItem*> m_categoryNodes;
     bool m_useRik = false;
     bool m_useGrand = false;
+
+    // Guards against a rebuild emptying the table beneath a build or an
+    // action that waits for the service in a nested event loop.
+    bool m_buildRunning = false;
+    bool m_actionRunning = false;
+    bool m_rebuildPending = false;
 };
