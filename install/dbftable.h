@@ -33,9 +33,6 @@ public:
     // computed here). Refuses names longer than 10 characters, lengths the
     // type cannot have, or rows longer than 65535 bytes.
     bool create(const QVector<DbfField>& fields);
-    // An empty dBASE III table with these columns (names of up to 10 ASCII
-    // characters; lengths and decimals as the field types allow).
-    bool create(const QVector<DbfField>& fields);
 
     QString path() const { return m_path; }
     QString errorString() const { return m_error; }
