@@ -388,6 +388,14 @@ bool DbfTable::setValues(int row, const QVariantMap& values)
     return true;
 }
 
+bool DbfTable::setDeleted(int row, bool deleted)
+{
+    if (row < 0 || row >= m_rows.size())
+        return fail(QStringLiteral("there is no row %1").arg(row));
+    m_rows[row][0] = deleted ? kDeletedFlag : kLiveFlag;
+    return true;
+}
+
 bool DbfTable::appendRow(const QVariantMap& values)
 {
     if (m_fields.isEmpty())

@@ -55,9 +55,10 @@ public:
     // its field, an unknown column or a value the field type cannot hold
     // fails the whole call and changes nothing.
     bool setValues(int row, const QVariantMap& values);
+    // Marks a row deleted or live, as dBASE's deletion flag does.
+    bool setDeleted(int row, bool deleted);
     // Appends a row (not deleted) with the given columns; the others blank.
     bool appendRow(const QVariantMap& values);
-    bool setDeleted(int row, bool deleted);
 
     // The file as it would be written.
     QByteArray toBytes() const;

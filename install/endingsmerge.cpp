@@ -1,0 +1,162 @@
+#include "install/endingsmerge.h"
+
+#include "install/dbftable.h"
+#include "install/dostext.h"
+#include "install/winrikfolder.h"
+#include "service/logging.h"
+
+#include <QDebug>
+
+#include <optional>
+
+namespace zv {
+
+namespace {
+
+// Records up to 9000 and those from the offered number to 9500 are kept in
+// number order at the front of the table; the rest keep their place.
+constexpr int kLowBandTop = 9000;
+constexpr int kHighBandTop = 9500;
+
+// The columns written for a record besides NAIM (and NUM), by table type.
+QVariantMap columnSet(const VAR& v)
+{
+    QVariantMap columns;
+    const QString& t = v.type;
+    if (t == QLatin1String("res")) {
+        columns = {{QStringLiteral("BASE_4"), v.baze_4},         {QStringLiteral("BASE_1"), v.baze_1},
+                   {QStringLiteral("BASE_M"), v.baze_M},         {QStringLiteral("BASE_G"), v.baze_G},
+                   {QStringLiteral("B_421_MDS"), v.B_421_MDS},   {QStringLiteral("DA_NET"), v.daNet},
+                   {QStringLiteral("RAZDEL"), v.RAZDEL},         {QStringLiteral("LIMZTRFILE"), v.LIMZTRFILE},
+                   {QStringLiteral("KONZ_ID"), v.KONZ_ID},       {QStringLiteral("CENA_METOD"), v.CENA_METOD},
+                   {QStringLiteral("C4NOT_INC3"), v.C4NOT_INC3}, {QStringLiteral("SUBVER_421"), v.SUBVER_421}};
+    } else if (t == QLatin1String("loc") || t == QLatin1String("kc3") || t == QLatin1String("obe")) {
+        columns = {{QStringLiteral("BASE_4"), v.baze_4}, {QStringLiteral("BASE_1"), v.baze_1},
+                   {QStringLiteral("BASE_M"), v.baze_M}, {QStringLiteral("BASE_G"), v.baze_G},
+                   {QStringLiteral("DA_NET"), v.daNet},  {QStringLiteral("RAZDEL"), v.RAZDEL}};
+    } else if (t == QLatin1String("kc6")) {
+        columns = {{QStringLiteral("DA_NET"), v.daNet}};
+    }
+    return columns;
+}
+
+bool failMerge(const QString& tableName, const QString& reason)
+{
+    ZV_ERROR() << "mergeEndings: " << tableName << ": " << reason;
+    return false;
+}
+
+// Sets the columns on every row whose column `whereColumn` holds `whereValue`;
+// with a deletion mark given, the rows get it too.
+bool setWhere(DbfTable& table, const QString& whereColumn, int whereValue,
+              const QVariantMap& values, std::optional<bool> deleted = std::nullopt)
+{
+    const int column = table.fieldIndex(whereColumn);
+    if (column < 0)
+        return false;
+    for (int row = 0; row < table.rowCount(); ++row) {
+        if (table.record(row).value(column).toInt() != whereValue)
+            continue;
+        if (!table.setValues(row, values))
+            return false;
+        if (deleted)
+            table.setDeleted(row, *deleted);
+    }
+    return true;
+}
+
+bool overwrite(DbfTable& table, const QString& tableName, const VAR& var)
+{
+    QVariantMap values = columnSet(var);
+    values.insert(QStringLiteral("NAIM"), decodeDosText(var.name));
+    qDebug().noquote() << "mergeEndings: overwrite" << tableName << "NUM =" << var.number;
+    if (!setWhere(table, QStringLiteral("NUM"), var.number, values) || !table.save())
+        return failMerge(tableName, table.errorString());
+    return true;
+}
+
+} // namespace
+
+bool mergeEndings(const QString& rikFolder, const VAR& var, DataTypes type)
+{
+    if (type == DataTypes::Grand) {
+        qDebug() << "Grand ";
+        return false;
+    }
+    if (type != DataTypes::Rik)
+        return false;
+
+    DbfDataSource source = winrik::endingsSource(rikFolder);
+    if (!source.open()) {
+        logOpenFailure(source);
+        return false;
+    }
+    const QString tableName = winrik::endingsTable(var.type);
+    DbfTable table;
+    if (!source.loadTable(tableName, table))
+        return failMerge(tableName, source.lastError());
+    // The endings source shows rows marked deleted, so the table's rows and
+    // the records read correspond one to one.
+    const QVector<VAR> rows = readVars(table.records(true));
+    if (table.fieldIndex(QStringLiteral("NUM")) < 0 || table.fieldIndex(QStringLiteral("NN")) < 0)
+        return failMerge(tableName, QStringLiteral("the table has no NUM or NN column"));
+
+    for (const VAR& row : rows) {
+        if (row.number == var.number)
+            return overwrite(table, tableName, var);
+    }
+
+    // Insertion: the new record takes the place of the first moved row and
+    // every moved row goes one place down. That only holds when the rows come
+    // in ascending, consecutive NN and no kept row follows a moved one; any
+    // other table would have rows overwritten that were not moved.
+    QVector<VAR> movedRows{var};
+    QVector<int> movedIndexes{-1};
+    QVector<VAR> keptRows;
+    for (int i = 0; i < rows.size(); ++i) {
+        VAR row = rows.at(i);
+        if (i > 0 && row.nn != rows.at(i - 1).nn + 1)
+            return failMerge(tableName, QStringLiteral("NN %1 follows NN %2: the table is not in "
+                                                       "consecutive order, nothing merged")
+                                            .arg(row.nn).arg(rows.at(i - 1).nn));
+        if (row.number <= kLowBandTop || (var.number <= row.number && row.number <= kHighBandTop)) {
+            ++row.nn;
+            movedRows.append(row);
+            movedIndexes.append(i);
+        } else {
+            if (movedRows.size() > 1)
+                return failMerge(tableName, QStringLiteral("record %1 would stay behind moved records, "
+                                                           "nothing merged").arg(row.number));
+            keptRows.append(row);
+        }
+    }
+    if (movedRows.size() > 1)
+        movedRows[0].nn = movedRows.at(1).nn - 1;
+    else
+        movedRows[0].nn = keptRows.isEmpty() ? 1 : keptRows.last().nn + 1;
+
+    qDebug().noquote() << "mergeEndings: insert into" << tableName << "NUM =" << var.number
+                       << "NN =" << movedRows.at(0).nn;
+    QVector<bool> wasDeleted;
+    for (int row = 0; row < table.rowCount(); ++row)
+        wasDeleted.append(table.isDeleted(row));
+    if (!table.appendRow({{QStringLiteral("NN"), movedRows.last().nn}}))
+        return failMerge(tableName, table.errorString());
+    for (int k = 0; k < movedRows.size(); ++k) {
+        VAR e = movedRows.at(k);
+        // A moved row is written with the column set of the offered record's type.
+        e.type = var.type;
+        QVariantMap values = columnSet(e);
+        values.insert(QStringLiteral("NAIM"), decodeDosText(e.name));
+        values.insert(QStringLiteral("NUM"), e.number);
+        // A row marked deleted stays deleted at its new place; the new record is live.
+        const bool deleted = k > 0 && wasDeleted.at(movedIndexes.at(k));
+        if (!setWhere(table, QStringLiteral("NN"), e.nn, values, deleted))
+            return failMerge(tableName, table.errorString());
+    }
+    if (!table.save())
+        return failMerge(tableName, table.errorString());
+    return true;
+}
+
+} // namespace zv
