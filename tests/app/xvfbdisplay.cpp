@@ -1,0 +1,82 @@
+#include "xvfbdisplay.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QProcessEnvironment>
+#include <QThread>
+
+XvfbDisplay::~XvfbDisplay()
+{
+    if (m_server.state() != QProcess::NotRunning) {
+        m_server.terminate();
+        if (!m_server.waitForFinished(5000)) {
+            m_server.kill();
+            m_server.waitForFinished(5000);
+        }
+    }
+}
+
+bool XvfbDisplay::start()
+{
+    // Display numbers whose lock file or socket exists belong to someone else.
+    for (int number = 90 + (QCoreApplication::applicationPid() % 50); number < 400; ++number) {
+        const QString lock = QStringLiteral("/tmp/.X%1-lock").arg(number);
+        const QString socket = QStringLiteral("/tmp/.X11-unix/X%1").arg(number);
+        if (QFile::exists(lock) || QFile::exists(socket))
+            continue;
+        m_name = QStringLiteral(":%1").arg(number);
+        m_server.setProcessChannelMode(QProcess::ForwardedChannels);
+        m_server.start(QStringLiteral("Xvfb"), {m_name, QStringLiteral("-screen"), QStringLiteral("0"),
+                                                QStringLiteral("1280x1024x24"),
+                                                QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+        if (!m_server.waitForStarted(10000))
+            return false;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            if (m_server.state() == QProcess::NotRunning)
+                break; // taken meanwhile: try the next number
+            if (xdotool({QStringLiteral("getdisplaygeometry")}, nullptr, 2000))
+                return true;
+            QThread::msleep(100);
+        }
+        m_server.kill();
+        m_server.waitForFinished(5000);
+    }
+    return false;
+}
+
+bool XvfbDisplay::xdotool(const QStringList& arguments, QString* output, int timeoutMs) const
+{
+    QProcess tool;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DISPLAY"), m_name);
+    tool.setProcessEnvironment(environment);
+    tool.start(QStringLiteral("xdotool"), arguments);
+    if (!tool.waitForStarted(10000))
+        return false;
+    if (!tool.waitForFinished(timeoutMs)) {
+        tool.kill();
+        tool.waitForFinished(5000);
+        return false;
+    }
+    if (output)
+        *output = QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
+    return tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0;
+}
+
+QString XvfbDisplay::waitForWindow(const QString& titlePattern, int timeoutMs) const
+{
+    QString found;
+    if (!xdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
+                  QStringLiteral("--name"), titlePattern},
+                 &found, timeoutMs))
+        return QString();
+    return found.split(QLatin1Char('\n')).first();
+}
+
+bool XvfbDisplay::pressReturnIn(const QString& windowId) const
+{
+    // No window manager runs here, so the focus is set directly.
+    return xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), windowId,
+                    QStringLiteral("key"), QStringLiteral("--clearmodifiers"),
+                    QStringLiteral("Return")});
+}

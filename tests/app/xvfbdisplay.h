@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+
+// A private X server for tests that need a real display (the client's window,
+// its message boxes, the tray). Picks a free display number by itself.
+class XvfbDisplay
+{
+public:
+    XvfbDisplay() = default;
+    ~XvfbDisplay();
+
+    bool start();
+    // e.g. ":93"
+    QString name() const { return m_name; }
+
+    // Runs xdotool on this display; false when it failed or did not finish
+    // within timeoutMs. Its standard output goes to *output.
+    bool xdotool(const QStringList& arguments, QString* output = nullptr,
+                 int timeoutMs = 20000) const;
+    // Waits for a window whose title matches the regular expression; its id.
+    QString waitForWindow(const QString& titlePattern, int timeoutMs = 20000) const;
+    // Gives the window the keyboard focus and presses Return in it.
+    bool pressReturnIn(const QString& windowId) const;
+
+private:
+    QProcess m_server;
+    QString m_name;
+};
