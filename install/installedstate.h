@@ -7,52 +7,37 @@
 #include <QMap>
 #include <QString>
 
-// What is installed in the WinRIK and Гранд-Смета folders, decided from the
-// local files alone. Every check answers true for "the offered item is new".
+// Whether an offered item is newer than what the local WinRIK and Гранд-Смета
+// folders hold, answered from the files alone. "New" also means "absent".
 namespace zv {
 
-// An index set: for WinRIK its file (see indexpaths.h) is missing or older
-// than lastChange (equal times are not new); for Гранд-Смета its folder is
-// missing. nb is compared lower-cased.
+// An index set. Гранд-Смета: new when its folder below grandFolder does not
+// exist. WinRIK: new when its index file below rikFolder is missing or was
+// last modified before lastChange (an equal time is not new).
 bool isNewIndexSet(const QString& rikFolder, const QString& grandFolder, const QString& nb,
                    const QString& dir, int year, int kv, const QDateTime& lastChange,
                    DataTypes type = DataTypes::Rik);
 
-// An offered endings record. The endings source that does not open answers
-// false (logged: nothing is offered as new); a table that cannot be queried
-// answers true; no row with the record's NUM answers true; otherwise whether
-// the record's own file is missing or older than var.lastChange.
+// An endings record: new when its table <type>_all cannot be queried, holds
+// no row with its number, or when the record's own file is missing or older
+// than var.lastChange. A WinRIK folder whose sm_r/var does not open answers
+// false (nothing is offered) and logs the failure.
 bool isNewEndingsRecord(const QString& rikFolder, const VAR& var,
                         DataTypes type = DataTypes::Rik);
 
-// The installed normative bases, keyed by BAZ_ lower-cased (a later row
-// replaces an earlier one with the same key).
+// The installed normative bases, with what the caller must show when WinRIK's
+// INSTAL table could not be reached.
 struct InstalledBaseList
 {
-    QMap<QString, NORMBASE> bases;
-    // The INSTAL source did not open: the caller shows a warning box with
-    // this title and text (and the single OK button); bases is empty.
-    bool accessFailed = false;
-    QString warningTitle;
+    QMap<QString, NORMBASE> bases; // key: NORMBASE::baz
+    bool accessFailed = false;     // the "sm_r" source did not open
+    QString warningTitle;          // for a warning box with a single OK button
     QString warningText;
 };
+
+// The rows of INSTAL with VID 'b', each completed from its base's nb.ini
+// (version) and dealer.ini (НР и СП date); a later row with the same base id
+// (compared lower-cased) replaces an earlier one. Empty for Гранд-Смета.
 InstalledBaseList installedBaseList(const QString& rikFolder, DataTypes type = DataTypes::Rik);
-
-// "nrspDate" of base.dir + "/dealer.ini" ("yyyy-MM-dd HH:mm", local time);
-// 0001-01-01 00:00 when absent. Composes base.dir first when it is empty.
-QDateTime dealerNrspDate(NORMBASE& base);
-// The same reading of the text of "nrspDate".
-QDateTime nrspDateOfText(const QString& text);
-
-// "Number" in the group "[Version]" of dir + "nb.ini" (dir ends with a
-// separator; one is added when it does not); 0 when the file cannot be read
-// (logged in "Error") or holds no such line.
-float nbIniVersion(const QString& dir);
-// The same reading over the lines of an nb.ini already in memory.
-float nbIniVersionFromText(const QString& text);
-
-// A folder as WinRIK stores it in INSTAL.DIR ("\" separators) turned into a
-// path this platform opens ("\" becomes "/" where "/" is the separator).
-QString localPathOfWinRikDir(const QString& dir);
 
 } // namespace zv
