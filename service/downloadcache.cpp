@@ -1,24 +1,25 @@
 #include "service/downloadcache.h"
 
+#include "service/downloadcache_platform.h"
 #include "service/logging.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 
-#ifndef Q_OS_WIN
-#include <cerrno>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
-
 namespace zv {
+
+namespace detail {
+QString temporaryFolder()
+{
+    return QDir::cleanPath(QDir::fromNativeSeparators(
+        QStandardPaths::writableLocation(QStandardPaths::TempLocation)));
+}
+} // namespace detail
 
 QString downloadCacheFolder()
 {
-    return QDir::fromNativeSeparators(
-               QStandardPaths::writableLocation(QStandardPaths::TempLocation)) +
-           QStringLiteral("/zelvinora");
+    return detail::temporaryFolder() + QStringLiteral("/zelvinora");
 }
 
 QString cachePathOf(const QString& relativePath)
@@ -29,6 +30,8 @@ QString cachePathOf(const QString& relativePath)
 bool isSafeRelativePath(const QString& relativePath)
 {
     const QString path = QDir::fromNativeSeparators(relativePath);
+    // A drive letter or a leading "/" names a place of its own on Windows
+    // even where QDir on this platform would call it relative.
     if (path.isEmpty() || QDir::isAbsolutePath(path) || path.startsWith(QLatin1Char('/')) ||
         (path.size() > 1 && path.at(1) == QLatin1Char(':')))
         return false;
@@ -37,67 +40,39 @@ bool isSafeRelativePath(const QString& relativePath)
            cleaned != QLatin1String(".");
 }
 
-#ifdef Q_OS_WIN
-bool isTrustedCacheFile(const QString&)
-{
-    return true;
-}
-#else
-namespace {
-// lstat, so a symbolic link is seen as itself, not as what it points to.
-bool isOwnPlainEntry(const QString& path)
-{
-    struct stat info;
-    if (lstat(QFile::encodeName(path).constData(), &info) != 0)
-        return errno == ENOENT;
-    return !S_ISLNK(info.st_mode) && info.st_uid == geteuid();
-}
-} // namespace
-
-bool isTrustedCacheFile(const QString& path)
-{
-    const QString temp = QDir::cleanPath(QDir::fromNativeSeparators(
-        QStandardPaths::writableLocation(QStandardPaths::TempLocation)));
-    const QString cleaned = QDir::cleanPath(QDir::fromNativeSeparators(path));
-    if (!cleaned.startsWith(temp + QLatin1Char('/')))
-        return false;
-    const QStringList pieces = cleaned.mid(temp.size() + 1).split(QLatin1Char('/'));
-    QString walked = temp;
-    for (const QString& piece : pieces) {
-        walked += QLatin1Char('/') + piece;
-        if (!isOwnPlainEntry(walked))
-            return false;
-    }
-    return true;
-}
-#endif
-
 bool isCachedFile(const QString& path)
 {
     return QFileInfo(path).isFile() && isTrustedCacheFile(path);
 }
 
+namespace {
+// Walks down from the temporary folder so every folder the cache adds below
+// it is created by makeOwnFolder, never by a plain mkpath.
+bool createFolderBelowTemporary(const QString& folder)
+{
+    const QString temp = detail::temporaryFolder();
+    if (!QFileInfo(temp).isDir() && !QDir().mkpath(temp))
+        return false;
+    QString walked = temp;
+    const QStringList pieces =
+        folder.mid(temp.size() + 1).split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    for (const QString& piece : pieces) {
+        walked += QLatin1Char('/') + piece;
+        if (!QFileInfo(walked).isDir() && !detail::makeOwnFolder(walked))
+            return false;
+    }
+    return true;
+}
+} // namespace
+
 bool makeCacheFolder(const QString& folder)
 {
     if (QFileInfo(folder).isDir())
         return true;
-    bool created = QDir().mkpath(folder);
-#ifndef Q_OS_WIN
-    // Every folder from the cache root down is the user's alone.
-    if (created) {
-        const QString root = downloadCacheFolder();
-        QString walked = folder;
-        while (walked.startsWith(root) && walked.size() >= root.size()) {
-            created = QFile::setPermissions(walked, QFileDevice::ReadOwner |
-                                                        QFileDevice::WriteOwner |
-                                                        QFileDevice::ExeOwner) &&
-                      created;
-            if (walked == root)
-                break;
-            walked = walked.left(walked.lastIndexOf(QLatin1Char('/')));
-        }
-    }
-#endif
+    const QString cleaned = QDir::cleanPath(QDir::fromNativeSeparators(folder));
+    const bool belowTemporary = cleaned.startsWith(detail::temporaryFolder() + QLatin1Char('/'));
+    const bool created = belowTemporary ? createFolderBelowTemporary(cleaned)
+                                        : QDir().mkpath(cleaned);
     ZV_INFO() << "Create directory: " << folder << " /" << (created ? "true" : "false");
     return created;
 }

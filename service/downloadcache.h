@@ -12,7 +12,7 @@ QString downloadCacheFolder();
 QString cachePathOf(const QString& relativePath);
 
 // A relative path from the service may name a file only inside the cache:
-// absolute paths and ".." pieces that would climb out are refused.
+// empty and absolute paths, and ".." pieces that would climb out, are refused.
 bool isSafeRelativePath(const QString& relativePath);
 
 // On a shared temporary folder (/tmp on Linux) another account could plant
@@ -26,9 +26,10 @@ bool isTrustedCacheFile(const QString& path);
 // An existing, trusted cache file: what the catalogue treats as "in the cache".
 bool isCachedFile(const QString& path);
 
-// Creates a cache folder and the missing folders above it (owner-only on
-// platforms other than Windows); logs "Create directory: <folder> /true|false"
-// in "Info" when the folder had to be created.
+// Creates a cache folder and the missing folders above it, each of those
+// below the temporary folder owner-only on platforms other than Windows;
+// logs "Create directory: <folder> /true|false" in "Info" when the folder had
+// to be created.
 bool makeCacheFolder(const QString& folder);
 
 } // namespace zv
