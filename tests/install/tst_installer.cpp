@@ -245,6 +245,34 @@ private slots:
                  stamp.toString("yyyy-MM-dd HH:mm"));
     }
 
+    void nrspCommentsInCapitalsAreFound()
+    {
+        QVERIFY(m_builder->writeNbIni("NB/BASE_DEF", "3.0", "Третья"));
+        ArchiveBuilder builder;
+        builder.addFile("NB/BASE_DEF/NRSPCMNT.DBF", "nrsp");
+        const QString archive = cached("update/nrsp/nrsp_def.zip", builder);
+        Installer installer(m_rik, m_grand);
+        QVERIFY(installer.installFile(archive, "rikNRSP"));
+        const QDateTime stamp = QFileInfo(m_rik + "/NB/BASE_DEF/NRSPCMNT.DBF").lastModified();
+        QSettings dealer(m_rik + "/NB/BASE_DEF/dealer.ini", QSettings::IniFormat);
+        QCOMPARE(dealer.value("nrspDate").toString(), stamp.toString("yyyy-MM-dd HH:mm"));
+        QVERIFY(!QFileInfo::exists(archive));
+    }
+
+    void baseCodeInCapitalsFindsTheInstalledBase()
+    {
+        ArchiveBuilder builder;
+        builder.addFile("NB/Base_AB12/nb.ini", nbIni("1.0", "Заглавная"));
+        Installer installer(m_rik, m_grand);
+        QVERIFY(installer.installFile(cached("update/nb/baseAB12.zip", builder), "rikNB"));
+        QCOMPARE(instalRows().size(), 1);
+        QCOMPARE(instalRows().first().text("BAZ_"), QString("AB12"));
+        // The catalogue keys bases lower-cased; reinstalling must not add a row.
+        installer.setInstalledBases(zv::installedBaseList(m_rik).bases);
+        QVERIFY(installer.installFile(cached("update/nb/baseAB12.zip", builder), "rikNB"));
+        QCOMPARE(instalRows().size(), 1);
+    }
+
     void nrspWithoutItsBaseFailsAndKeepsTheArchive()
     {
         QVERIFY(m_builder->writeNbIni("NB/Base_abc", "3.0", "Первая"));
