@@ -22,9 +22,10 @@ qint64 folderSize(const QString& folder)
     const QDir dir(folder);
     // Hidden and system entries take room in the cache as well and are removed
     // with it, so they count.
-    const QFileInfoList entries = dir.entryInfoList(
-        QDir::Files | QDir::Dirs | QDir::NoSymLinks | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
-        QDir::Name);
+    const QFileInfoList entries =
+        dir.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoSymLinks | QDir::NoDotAndDotDot |
+                              QDir::Hidden | QDir::System,
+                          QDir::Name);
     qint64 total = 0;
     for (const QFileInfo& entry : entries) {
         if (entry.isDir())
@@ -61,7 +62,8 @@ bool removeFolderTree(const QString& folder)
         return false;
     }
     QDir dir(folder);
-    return dir.removeRecursively() && !QFileInfo::exists(folder);
+    // Without its final "/": a file where the folder belongs must count as left.
+    return dir.removeRecursively() && !QFileInfo::exists(QDir::cleanPath(folder));
 }
 
 } // namespace zv

@@ -11,8 +11,8 @@ namespace zv {
 struct ConnectionTestOutcome
 {
     bool ok = false;
-    QString errorText;  // the network layer's text when not ok
-    QString proxyHost;  // host of the proxy the request went through; empty without one
+    QString errorText; // the network layer's text when not ok
+    QString proxyHost; // host of the proxy the request went through; empty without one
 };
 
 // One GET of the service's site root through a manager of its own, with the

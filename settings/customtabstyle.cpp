@@ -3,8 +3,8 @@
 #include <QStyleOptionTab>
 #include <QTabBar>
 
-void CustomTabStyle::drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
-                                 const QWidget* widget) const
+void CustomTabStyle::drawControl(ControlElement element, const QStyleOption* option,
+                                 QPainter* painter, const QWidget* widget) const
 {
     if (element == CE_TabBarTabLabel) {
         const auto* tab = qstyleoption_cast<const QStyleOptionTab*>(option);
@@ -18,8 +18,8 @@ void CustomTabStyle::drawControl(ControlElement element, const QStyleOption* opt
     QProxyStyle::drawControl(element, option, painter, widget);
 }
 
-QSize CustomTabStyle::sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
-                                       const QWidget* widget) const
+QSize CustomTabStyle::sizeFromContents(ContentsType type, const QStyleOption* option,
+                                       const QSize& size, const QWidget* widget) const
 {
     QSize result = QProxyStyle::sizeFromContents(type, option, size, widget);
     if (type == CT_TabBarTab)

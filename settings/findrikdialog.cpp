@@ -8,14 +8,12 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-FindRikDialog::FindRikDialog(QWidget* parent)
-    : QDialog(parent)
+FindRikDialog::FindRikDialog(QWidget* parent) : QDialog(parent)
 {
     build(zv::fixedDriveRoots());
 }
 
-FindRikDialog::FindRikDialog(const QStringList& roots, QWidget* parent)
-    : QDialog(parent)
+FindRikDialog::FindRikDialog(const QStringList& roots, QWidget* parent) : QDialog(parent)
 {
     build(roots);
 }
@@ -27,9 +25,10 @@ void FindRikDialog::build(const QStringList& roots)
 
     m_folderPaths = zv::findRikFolders(roots);
     if (m_folderPaths.isEmpty()) {
-        layout->addWidget(new QLabel(QStringLiteral("Не найдено подходящих папок, \n"
-                                                    "попробуйте указать на прямую испульзуя кнопку \"+\""),
-                                     this));
+        layout->addWidget(
+            new QLabel(QStringLiteral("Не найдено подходящих папок, \n"
+                                      "попробуйте указать на прямую испульзуя кнопку \"+\""),
+                       this));
     }
     for (const QString& path : m_folderPaths) {
         // An "&" in a folder name would otherwise turn into a shortcut mark.

@@ -8,8 +8,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-HomeTab::HomeTab(QWidget* parent)
-    : QWidget(parent)
+HomeTab::HomeTab(QWidget* parent) : QWidget(parent)
 {
     auto* layout = new QVBoxLayout;
     m_innerTabs = new QTabWidget(this);

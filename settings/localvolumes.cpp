@@ -15,9 +15,10 @@ namespace {
 
 bool isDiskFileSystem(const QByteArray& type)
 {
-    static const QSet<QByteArray> disk = {
-        "ext2", "ext3", "ext4", "xfs", "btrfs", "f2fs", "jfs", "reiserfs", "zfs", "bcachefs",
-        "vfat", "fat", "msdos", "exfat", "ntfs", "ntfs3", "fuseblk", "hfsplus", "apfs"};
+    static const QSet<QByteArray> disk = {"ext2",  "ext3",    "ext4",     "xfs",   "btrfs",
+                                          "f2fs",  "jfs",     "reiserfs", "zfs",   "bcachefs",
+                                          "vfat",  "fat",     "msdos",    "exfat", "ntfs",
+                                          "ntfs3", "fuseblk", "hfsplus",  "apfs"};
     return disk.contains(type);
 }
 
@@ -37,7 +38,8 @@ bool isRemovableDevice(const QByteArray& device)
     if (node.isEmpty())
         return false;
     const QString entry =
-        QFileInfo(QStringLiteral("/sys/class/block/") + QFileInfo(node).fileName()).canonicalFilePath();
+        QFileInfo(QStringLiteral("/sys/class/block/") + QFileInfo(node).fileName())
+            .canonicalFilePath();
     if (entry.isEmpty())
         return false;
     for (const QString& folder : {entry, QFileInfo(entry).path()}) {
@@ -51,7 +53,8 @@ bool isRemovableDevice(const QByteArray& device)
 // udisks mounts sticks and cards there for the desktop user.
 bool isDesktopMediaFolder(const QString& root)
 {
-    return root.startsWith(QLatin1String("/media/")) || root.startsWith(QLatin1String("/run/media/"));
+    return root.startsWith(QLatin1String("/media/")) ||
+           root.startsWith(QLatin1String("/run/media/"));
 }
 
 } // namespace
@@ -73,7 +76,8 @@ QList<MountedVolume> mountedVolumes()
         volume.rootPath = storage.rootPath();
         volume.fileSystemType = storage.fileSystemType();
         volume.ready = storage.isValid() && storage.isReady();
-        volume.removable = isDesktopMediaFolder(volume.rootPath) || isRemovableDevice(storage.device());
+        volume.removable =
+            isDesktopMediaFolder(volume.rootPath) || isRemovableDevice(storage.device());
         volumes.append(volume);
     }
     return volumes;
@@ -96,7 +100,8 @@ QStringList wineDriveRoots(const QString& dosdevicesFolder,
 {
     QStringList roots;
     for (char letter = 'a'; letter <= 'z'; ++letter) {
-        const QFileInfo drive(dosdevicesFolder + QLatin1Char('/') + QLatin1Char(letter) + QLatin1Char(':'));
+        const QFileInfo drive(dosdevicesFolder + QLatin1Char('/') + QLatin1Char(letter) +
+                              QLatin1Char(':'));
         const QString target = drive.canonicalFilePath();
         if (target.isEmpty() || !QFileInfo(target).isDir() || !onFixedVolume(target))
             continue;

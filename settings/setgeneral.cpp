@@ -33,8 +33,7 @@ QString cacheFolderWithSlash()
 
 } // namespace
 
-SetGeneral::SetGeneral(QWidget* parent)
-    : QWidget(parent)
+SetGeneral::SetGeneral(QWidget* parent) : QWidget(parent)
 {
     auto* grid = new QGridLayout;
     grid->addWidget(buildCommonGroup(), 0, 0);
@@ -83,6 +82,7 @@ QGroupBox* SetGeneral::buildCommonGroup()
     interval->addWidget(new QLabel(QStringLiteral("Проверка обновлений раз в"), group));
     interval->addStretch();
     m_checkUpdateNumber = new QLineEdit(group);
+    m_checkUpdateNumber->setObjectName(QStringLiteral("checkUpdateNumber"));
     m_checkUpdateNumber->setMaximumWidth(40);
     m_checkUpdateNumber->setAlignment(Qt::AlignRight);
     interval->addWidget(m_checkUpdateNumber);
@@ -95,9 +95,13 @@ QGroupBox* SetGeneral::buildCommonGroup()
     interval->addWidget(m_days);
     list->addLayout(interval);
 
-    m_cachePath = new QLabel(QStringLiteral("Путь к папке с кэшем: ") + zv::downloadCacheFolder(), group);
+    m_cachePath =
+        new QLabel(QStringLiteral("Путь к папке с кэшем: ") + zv::downloadCacheFolder(), group);
+
+    m_cachePath->setObjectName(QStringLiteral("cachePath"));
     m_cachePath->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_cacheSize = new QLabel(zv::cacheSizeLabelText(0), group);
+    m_cacheSize->setObjectName(QStringLiteral("cacheSize"));
     m_clearCache = new QPushButton(QStringLiteral("Очистить кэш"), group);
     list->addWidget(m_cachePath);
     list->addWidget(m_cacheSize);
@@ -109,12 +113,16 @@ QGroupBox* SetGeneral::buildCommonGroup()
 QGroupBox* SetGeneral::buildRikGroup()
 {
     m_rikGroup = new QGroupBox(QStringLiteral("Настройки для РИК"), this);
+    m_rikGroup->setObjectName(QStringLiteral("rikGroup"));
     auto* grid = new QGridLayout;
     auto* keyLabel = new QLabel(QStringLiteral("Номер ключа "), m_rikGroup);
     m_rikKey = new QLineEdit(m_rikGroup);
+    m_rikKey->setObjectName(QStringLiteral("rikKey"));
     auto* pathLabel = new QLabel(QStringLiteral("Путь к файлам: "), m_rikGroup);
     m_rikPath = new QLineEdit(m_rikGroup);
+    m_rikPath->setObjectName(QStringLiteral("rikPath"));
     m_rikChoose = new QPushButton(QStringLiteral("+"), m_rikGroup);
+    m_rikChoose->setObjectName(QStringLiteral("rikChoose"));
     m_rikChoose->setMaximumWidth(30);
     m_rikFind = new QPushButton(QStringLiteral("Найти"), m_rikGroup);
     grid->addWidget(keyLabel, 0, 0);
@@ -131,18 +139,23 @@ QGroupBox* SetGeneral::buildRikGroup()
 QGroupBox* SetGeneral::buildGrandGroup()
 {
     m_grandGroup = new QGroupBox(QStringLiteral("Настройки для Гранд-Смета"), this);
+    m_grandGroup->setObjectName(QStringLiteral("grandGroup"));
     auto* grid = new QGridLayout;
     auto* serialLabel = new QLabel(QStringLiteral("Данные ключа: Серия:"), m_grandGroup);
     m_grandKeySerial = new QLineEdit(m_grandGroup);
+    m_grandKeySerial->setObjectName(QStringLiteral("grandKeySerial"));
     m_grandKeySerial->setPlaceholderText(QStringLiteral("12345 xxx"));
     m_grandKeySerial->setMaximumWidth(90);
     auto* numberLabel = new QLabel(QStringLiteral("    Номер: "), m_grandGroup);
     m_grandKeyNumber = new QLineEdit(m_grandGroup);
+    m_grandKeyNumber->setObjectName(QStringLiteral("grandKeyNumber"));
     m_grandKeyNumber->setPlaceholderText(QStringLiteral("xxxxx 123"));
     m_grandKeyNumber->setMaximumWidth(60);
     auto* pathLabel = new QLabel(QStringLiteral("Путь к индексам и ТЦ: "), m_grandGroup);
     m_grandPath = new QLineEdit(m_grandGroup);
+    m_grandPath->setObjectName(QStringLiteral("grandPath"));
     m_grandChoose = new QPushButton(QStringLiteral("+"), m_grandGroup);
+    m_grandChoose->setObjectName(QStringLiteral("grandChoose"));
     m_grandChoose->setMaximumWidth(30);
     grid->addWidget(serialLabel, 0, 0);
     grid->addWidget(m_grandKeySerial, 0, 1);
@@ -152,8 +165,8 @@ QGroupBox* SetGeneral::buildGrandGroup()
     grid->addWidget(m_grandPath, 1, 1, 1, 3);
     grid->addWidget(m_grandChoose, 1, 4);
     m_grandGroup->setLayout(grid);
-    m_grandWidgets = {serialLabel, m_grandKeySerial, numberLabel, m_grandKeyNumber,
-                      pathLabel, m_grandPath, m_grandChoose};
+    m_grandWidgets = {serialLabel, m_grandKeySerial, numberLabel,  m_grandKeyNumber,
+                      pathLabel,   m_grandPath,      m_grandChoose};
     return m_grandGroup;
 }
 
@@ -263,7 +276,8 @@ void SetGeneral::openGrandDirDialog()
 
 void SetGeneral::openRikFindDirDialog()
 {
-    auto* finder = m_rikSearchRoots ? new FindRikDialog(*m_rikSearchRoots, this) : new FindRikDialog(this);
+    auto* finder =
+        m_rikSearchRoots ? new FindRikDialog(*m_rikSearchRoots, this) : new FindRikDialog(this);
     // Each press builds a new finder; a closed one has no further use.
     finder->setAttribute(Qt::WA_DeleteOnClose);
     connect(finder, &FindRikDialog::rikDir, this, &SetGeneral::setRikDirPath);

@@ -13,8 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-SetNetwork::SetNetwork(QWidget* parent)
-    : QWidget(parent)
+SetNetwork::SetNetwork(QWidget* parent) : QWidget(parent)
 {
     auto* grid = new QGridLayout;
     m_useProxy = new QCheckBox(QStringLiteral("Использовать прокси-сервер"), this);
@@ -42,11 +41,13 @@ SetNetwork::SetNetwork(QWidget* parent)
 QGroupBox* SetNetwork::buildProxyGroup()
 {
     m_proxyGroup = new QGroupBox(QStringLiteral("Настройки прокси-сервера"), this);
+    m_proxyGroup->setObjectName(QStringLiteral("proxyGroup"));
     auto* grid = new QGridLayout;
     grid->setColumnMinimumWidth(0, 15);
     grid->setColumnMinimumWidth(1, 15);
 
-    m_fromBrowser = new QRadioButton(QStringLiteral("Использовать настройки браузера"), m_proxyGroup);
+    m_fromBrowser =
+        new QRadioButton(QStringLiteral("Использовать настройки браузера"), m_proxyGroup);
     m_custom = new QRadioButton(QStringLiteral("Использовать собственные настройки"), m_proxyGroup);
     auto* protocolLabel = new QLabel(QStringLiteral("Тип протокола"), m_proxyGroup);
     m_http = new QRadioButton(QStringLiteral("HTTP"), m_proxyGroup);
@@ -62,13 +63,17 @@ QGroupBox* SetNetwork::buildProxyGroup()
     auto* addressLabel = new QLabel(QStringLiteral("Адрес прокси-сервера"), m_proxyGroup);
     auto* portLabel = new QLabel(QStringLiteral("Порт"), m_proxyGroup);
     m_address = new QLineEdit(m_proxyGroup);
+    m_address->setObjectName(QStringLiteral("address"));
     m_port = new QLineEdit(m_proxyGroup);
+    m_port->setObjectName(QStringLiteral("port"));
     m_port->setMaximumWidth(50);
     m_auth = new QCheckBox(QStringLiteral("Использовать авторизацию"), m_proxyGroup);
     auto* userLabel = new QLabel(QStringLiteral("Имя пользователя:"), m_proxyGroup);
     auto* passwordLabel = new QLabel(QStringLiteral("Пароль:"), m_proxyGroup);
     m_user = new QLineEdit(m_proxyGroup);
+    m_user->setObjectName(QStringLiteral("user"));
     m_password = new QLineEdit(m_proxyGroup);
+    m_password->setObjectName(QStringLiteral("password"));
     m_test = new QPushButton(QStringLiteral("Проверить соединение"), m_proxyGroup);
 
     grid->addWidget(m_fromBrowser, 0, 0, 1, 6);
@@ -88,8 +93,8 @@ QGroupBox* SetNetwork::buildProxyGroup()
     grid->addWidget(m_test, 10, 3, 1, 2);
     m_proxyGroup->setLayout(grid);
 
-    m_proxyWidgets = {m_fromBrowser, m_custom, protocolLabel, m_http, m_socks5,
-                      addressLabel, portLabel, m_address, m_port, m_auth};
+    m_proxyWidgets = {m_fromBrowser, m_custom,  protocolLabel, m_http, m_socks5,
+                      addressLabel,  portLabel, m_address,     m_port, m_auth};
     m_authWidgets = {userLabel, passwordLabel, m_user, m_password};
     return m_proxyGroup;
 }

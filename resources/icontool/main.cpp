@@ -48,13 +48,16 @@ int main(int argc, char* argv[])
 
     QSaveFile file(target);
     if (!file.open(QIODevice::WriteOnly))
-        return fail(QStringLiteral("cannot write ") + target + QStringLiteral(": ") + file.errorString());
+        return fail(QStringLiteral("cannot write ") + target + QStringLiteral(": ") +
+                    file.errorString());
     QImageWriter writer(&file, "ico");
     if (!writer.write(image.convertToFormat(QImage::Format_ARGB32))) {
         file.cancelWriting();
-        return fail(QStringLiteral("cannot encode ") + target + QStringLiteral(": ") + writer.errorString());
+        return fail(QStringLiteral("cannot encode ") + target + QStringLiteral(": ") +
+                    writer.errorString());
     }
     if (!file.commit())
-        return fail(QStringLiteral("cannot finish ") + target + QStringLiteral(": ") + file.errorString());
+        return fail(QStringLiteral("cannot finish ") + target + QStringLiteral(": ") +
+                    file.errorString());
     return 0;
 }

@@ -114,8 +114,8 @@ private slots:
     // A picture of all five for a person to look at.
     void writePreview()
     {
-        const QString names[] = {":/zelvinoraPA.ico", ":/zelvinoraPA2.ico", ":/zelvinoraPAisNew.ico",
-                                 ":/checkon.ico", ":/checkoff.ico"};
+        const QString names[] = {":/zelvinoraPA.ico", ":/zelvinoraPA2.ico",
+                                 ":/zelvinoraPAisNew.ico", ":/checkon.ico", ":/checkoff.ico"};
         QImage sheet(5 * 80, 80 + 24, QImage::Format_ARGB32);
         sheet.fill(Qt::white);
         {
