@@ -1,5 +1,9 @@
 -- Demo account data: WinRIK key 123 (region type SPB) and Гранд-Смета key
--- "12345 abc" / "00077 xyz".
+-- "12345 abc" / "00077 xyz". scripts/demo-data builds the archives these rows
+-- offer and a WinRIK folder in which part of them is installed already.
+-- Normative base ids are four characters long, as WinRIK's base codes are:
+-- the installer takes the code from the last four characters of the archive
+-- name.
 
 INSERT INTO `ключи` VALUES
   (123, 'SPB', '2026-12-31', '2026-06-30', '2027-03-31', NULL, '2026-11-20 09:30:15', '2.1'),
@@ -9,9 +13,9 @@ INSERT INTO `ключиГранд` VALUES
   (9001, '12345 abc', '00077 xyz', '2027-01-31', '2026-12-31', NULL);
 
 INSERT INTO `норм_база` VALUES
-  ('fer2020', 'ФЕР-2020', '5.1', '2026-10-01 08:00:00', '', ''),
-  ('ter2001', 'ТЕР-2001 Курская область', '3', NULL, '', ''),
-  ('gesn2022', 'ГЭСН-2022', '2.4', '2026-09-15 14:20:00', '', ''),
+  ('fr20', 'ФЕР-2020', '5.1', '2026-10-01 08:00:00', '', ''),
+  ('tr01', 'ТЕР-2001 Курская область', '3', NULL, '', ''),
+  ('gs22', 'ГЭСН-2022', '2.4', '2026-09-15 14:20:00', '', ''),
   ('0cfo', 'Центральный федеральный округ', NULL, NULL, '', 'Индексы/ЦФО_'),
   ('0dfo', 'Дальневосточный федеральный округ', NULL, NULL, '', 'Индексы/ДФО_'),
   ('ind0', 'ФЕР (Минстрой)', NULL, NULL, '', 'Индексы/ФЕР_'),
@@ -34,7 +38,7 @@ INSERT INTO `разрешениеИнд` VALUES
   (9001, 7), (9001, 8);
 
 INSERT INTO `разрешениеНБ` VALUES
-  (123, 'FER2020'), (123, 'ter2001'), (123, 'gesn2022'), (123, 'ind0'), (123, 'smr0'),
+  (123, 'FR20'), (123, 'tr01'), (123, 'gs22'), (123, 'ind0'), (123, 'smr0'),
   (123, 'szfo');
 
 INSERT INTO `currentProductVersion` VALUES
