@@ -1,6 +1,7 @@
 #include "xvfbdisplay.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QProcessEnvironment>
 #include <QThread>
@@ -63,14 +64,37 @@ bool XvfbDisplay::xdotool(const QStringList& arguments, QString* output, int tim
     return tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0;
 }
 
-QString XvfbDisplay::waitForWindow(const QString& titlePattern, int timeoutMs) const
+QMap<QString, QString> XvfbDisplay::windowsOf(qint64 pid) const
 {
-    QString found;
-    if (!xdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
-                  QStringLiteral("--name"), titlePattern},
-                 &found, timeoutMs))
-        return QString();
-    return found.split(QLatin1Char('\n')).first();
+    QMap<QString, QString> windows;
+    QString ids;
+    // xdotool answers non-zero when nothing matches.
+    xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--pid"),
+             QString::number(pid)},
+            &ids, 10000);
+    for (const QString& id : ids.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        QString title;
+        if (xdotool({QStringLiteral("getwindowname"), id}, &title, 10000))
+            windows.insert(id, title);
+    }
+    return windows;
+}
+
+QString XvfbDisplay::waitForWindow(QProcess& process, const QString& title,
+                                   int timeoutMs) const
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!deadline.hasExpired() && process.state() == QProcess::Running) {
+        const QMap<QString, QString> windows = windowsOf(process.processId());
+        for (auto it = windows.cbegin(); it != windows.cend(); ++it) {
+            if (it.value() == title)
+                return it.key();
+        }
+        // Also notices the process's end, which a plain sleep would not.
+        if (process.waitForFinished(100))
+            break;
+    }
+    return QString();
 }
 
 bool XvfbDisplay::pressReturnIn(const QString& windowId) const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMap>
 #include <QProcess>
 #include <QString>
 
@@ -19,8 +20,12 @@ public:
     // within timeoutMs. Its standard output goes to *output.
     bool xdotool(const QStringList& arguments, QString* output = nullptr,
                  int timeoutMs = 20000) const;
-    // Waits for a window whose title matches the regular expression; its id.
-    QString waitForWindow(const QString& titlePattern, int timeoutMs = 20000) const;
+    // Titles of the visible windows of a process, by window id.
+    QMap<QString, QString> windowsOf(qint64 pid) const;
+    // Waits until the process shows a window with exactly this title; its id,
+    // or empty when none came within timeoutMs or the process ended.
+    QString waitForWindow(QProcess& process, const QString& title,
+                          int timeoutMs = 30000) const;
     // Gives the window the keyboard focus and presses Return in it.
     bool pressReturnIn(const QString& windowId) const;
 

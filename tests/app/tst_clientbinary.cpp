@@ -1,0 +1,343 @@
+// The built client started as a user starts it, on a display of its own:
+// refusals with exit code 0, the first-run defaults and autostart entry, later
+// starts that write nothing, and the messages of an unreachable service.
+#include "app/processcheck.h"
+#include "settings/settingkeys.h"
+#include "settings/settingsstore.h"
+#include "tests/support/devserviceprocess.h"
+#include "xvfbdisplay.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSettings>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace zv;
+
+namespace {
+
+const QString startRefused = QStringLiteral("Ошибка запуска");
+const QString alreadyRunning = QStringLiteral("Приложение уже запущено.");
+const QString winrikRunning =
+    QStringLiteral("Перед установкой обновления, закройте программу WinRIK и запустите заново.");
+const QString mainTitle = QStringLiteral("Личный кабинет Зелвинора");
+// The address the client under test was built with.
+const int servicePort = 18765;
+
+QString clientPath()
+{
+    return qEnvironmentVariable("ZV_BIN_DIR") + QStringLiteral("/zelvinorapa");
+}
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A copy of sleep under the given name.
+class Dummy
+{
+public:
+    Dummy(const QString& folder, const QString& name)
+    {
+        const QString copy = folder + QLatin1Char('/') + name;
+        if (QFile::exists(copy) || QFile::copy(QStringLiteral("/bin/sleep"), copy))
+            m_process.start(copy, {QStringLiteral("600")});
+        m_process.waitForStarted(10000);
+    }
+    ~Dummy()
+    {
+        m_process.kill();
+        m_process.waitForFinished(10000);
+    }
+    bool running() const { return m_process.state() == QProcess::Running; }
+
+private:
+    QProcess m_process;
+};
+
+// The stand-in of the service on the port the client was built for.
+class ServiceOnBuiltPort
+{
+public:
+    explicit ServiceOnBuiltPort(const QString& date = QString())
+    {
+        QStringList arguments{QStringLiteral("--listen"),
+                              QStringLiteral("127.0.0.1:%1").arg(servicePort),
+                              QStringLiteral("--db"), m_dir.filePath(QStringLiteral("db.sqlite"))};
+        if (!date.isEmpty())
+            arguments << QStringLiteral("--date") << date;
+        m_process.start(test::DevServiceProcess::binaryPath(), arguments);
+        QByteArray output;
+        while (m_process.waitForReadyRead(10000)) {
+            output += m_process.readAllStandardOutput();
+            if (output.contains("listening")) {
+                m_listening = true;
+                break;
+            }
+        }
+    }
+    ~ServiceOnBuiltPort()
+    {
+        m_process.terminate();
+        if (!m_process.waitForFinished(5000)) {
+            m_process.kill();
+            m_process.waitForFinished(5000);
+        }
+    }
+    bool listening() const { return m_listening; }
+
+private:
+    QTemporaryDir m_dir;
+    QProcess m_process;
+    bool m_listening = false;
+};
+
+} // namespace
+
+class ClientBinaryTest : public QObject
+{
+    Q_OBJECT
+
+    XvfbDisplay m_display;
+    QTemporaryDir m_work;
+    QString m_home;
+    QString m_configHome;
+
+    // A user of their own for each case: fresh home and configuration folder.
+    void newUser()
+    {
+        static int count = 0;
+        m_home = m_work.filePath(QStringLiteral("user%1/home").arg(++count));
+        m_configHome = m_work.filePath(QStringLiteral("user%1/config").arg(count));
+        QDir().mkpath(m_home);
+        QDir().mkpath(m_configHome);
+    }
+
+    QString storePath() const
+    {
+        return m_configHome + QStringLiteral("/ZelVinora/") + mainTitle + QStringLiteral(".conf");
+    }
+    QString autostartPath() const
+    {
+        return m_configHome + QStringLiteral("/autostart/zelvinoraPA.desktop");
+    }
+    bool nothingWritten() const
+    {
+        return !QFile::exists(m_configHome + QStringLiteral("/ZelVinora")) &&
+               !QFile::exists(autostartPath());
+    }
+
+    void startClient(QProcess& client)
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("HOME"), m_home);
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_configHome);
+        environment.insert(QStringLiteral("DISPLAY"), m_display.name());
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        client.setProcessEnvironment(environment);
+        client.start(clientPath(), QStringList());
+        QVERIFY(client.waitForStarted(10000));
+    }
+
+    static void stopClient(QProcess& client)
+    {
+        if (client.state() == QProcess::NotRunning)
+            return;
+        client.terminate();
+        if (!client.waitForFinished(10000)) {
+            client.kill();
+            client.waitForFinished(10000);
+        }
+    }
+
+    // The one box the client shows is closed with Return; the client must
+    // then end by itself with exit code 0. Answers its error output.
+    QString refusalClosedByUser(QProcess& client)
+    {
+        const QString box = m_display.waitForWindow(client, startRefused);
+        if (box.isEmpty())
+            return QStringLiteral("no refusal box");
+        if (m_display.windowsOf(client.processId()).size() != 1)
+            return QStringLiteral("more than the refusal box on screen");
+        if (!m_display.pressReturnIn(box))
+            return QStringLiteral("Return not delivered");
+        if (!client.waitForFinished(20000))
+            return QStringLiteral("still running after the box was closed");
+        if (client.exitStatus() != QProcess::NormalExit || client.exitCode() != 0)
+            return QStringLiteral("exit code %1").arg(client.exitCode());
+        return QString::fromUtf8(client.readAllStandardError());
+    }
+
+private slots:
+    // The client and the port are shared with everything else on this
+    // machine: say so plainly instead of failing for a reason that is not ours.
+    void init()
+    {
+        if (isProcessRunningIn(QStringLiteral("/proc"), clientImageName, -1) ||
+            isProcessRunningIn(QStringLiteral("/proc"), winrikImageName, -1))
+            QFAIL("another copy of the client or WinRIK runs on this machine");
+        QTcpServer probe;
+        if (!probe.listen(QHostAddress::LocalHost, servicePort))
+            QFAIL("port 18765 is taken by another program");
+    }
+
+    void initTestCase()
+    {
+        test::enableTestMode();
+        installSettingsFormat();
+        QVERIFY(QFileInfo(clientPath()).isExecutable());
+        QVERIFY(m_work.isValid());
+        QVERIFY(m_display.start());
+    }
+
+    void secondCopyIsRefused()
+    {
+        newUser();
+        Dummy other(m_work.path(), QStringLiteral("zelvinorapa"));
+        QVERIFY(other.running());
+        QProcess client;
+        startClient(client);
+        const QString log = refusalClosedByUser(client);
+        stopClient(client);
+        QVERIFY2(log.contains(alreadyRunning), qPrintable(log));
+        QVERIFY(nothingWritten());
+    }
+
+    void runningWinrikIsRefused()
+    {
+        newUser();
+        Dummy winrik(m_work.path(), QStringLiteral("winrik.exe"));
+        QVERIFY(winrik.running());
+        QProcess client;
+        startClient(client);
+        const QString log = refusalClosedByUser(client);
+        stopClient(client);
+        QVERIFY2(log.contains(winrikRunning), qPrintable(log));
+        QVERIFY(!log.contains(alreadyRunning));
+        QVERIFY(nothingWritten());
+    }
+
+    void withBothOnlyTheFirstRefusalShows()
+    {
+        newUser();
+        Dummy other(m_work.path(), QStringLiteral("zelvinorapa"));
+        Dummy winrik(m_work.path(), QStringLiteral("winrik.exe"));
+        QProcess client;
+        startClient(client);
+        const QString log = refusalClosedByUser(client);
+        stopClient(client);
+        QVERIFY2(log.contains(alreadyRunning), qPrintable(log));
+        QVERIFY(!log.contains(winrikRunning));
+        QVERIFY(nothingWritten());
+    }
+
+    void firstStartWritesTheDefaultsAndTheAutostartEntry()
+    {
+        newUser();
+        ServiceOnBuiltPort service;
+        QVERIFY(service.listening());
+        QProcess client;
+        startClient(client);
+        const QString window = m_display.waitForWindow(client, mainTitle);
+        QVERIFY2(!window.isEmpty(), client.readAllStandardError().constData());
+        // The date agreed: the main window is the only one shown.
+        QCOMPARE(m_display.windowsOf(client.processId()).size(), 1);
+        stopClient(client);
+
+        const QSettings store(storePath(), settingsFormat());
+        QCOMPARE(store.allKeys().size(), 21);
+        for (const auto& [key, value] : keys::firstRunDefaults())
+            QCOMPARE(store.value(key).toString(), value.toString());
+        QCOMPARE(store.value(keys::generalAutostart).toBool(), true);
+
+        QVERIFY(QFile::exists(autostartPath()));
+        const QString entry = QString::fromUtf8(fileBytes(autostartPath()));
+        QVERIFY2(entry.contains(QStringLiteral("\nExec=\"") +
+                                QFileInfo(clientPath()).canonicalFilePath() +
+                                QStringLiteral("\"\n")),
+                 qPrintable(entry));
+    }
+
+    void secondStartWritesNothing()
+    {
+        // Same user as the first start.
+        const QByteArray store = fileBytes(storePath());
+        QVERIFY(!store.isEmpty());
+        const QDateTime written = QFileInfo(storePath()).lastModified();
+        // The entry is never checked at start-up: a removed one stays removed.
+        QVERIFY(QFile::remove(autostartPath()));
+
+        ServiceOnBuiltPort service;
+        QVERIFY(service.listening());
+        QProcess client;
+        startClient(client);
+        QVERIFY(!m_display.waitForWindow(client, mainTitle).isEmpty());
+        stopClient(client);
+        QCOMPARE(fileBytes(storePath()), store);
+        QCOMPARE(QFileInfo(storePath()).lastModified(), written);
+        QVERIFY(!QFile::exists(autostartPath()));
+    }
+
+    void storeWithSomeKeysIsLeftAsItIs()
+    {
+        newUser();
+        QDir().mkpath(QFileInfo(storePath()).path());
+        const QByteArray partial = "[general]\nuserik=false\n\n[rik]\nkey=12345\n";
+        {
+            QFile file(storePath());
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(partial);
+        }
+        ServiceOnBuiltPort service;
+        QVERIFY(service.listening());
+        QProcess client;
+        startClient(client);
+        QVERIFY(!m_display.waitForWindow(client, mainTitle).isEmpty());
+        stopClient(client);
+        QCOMPARE(fileBytes(storePath()), partial);
+        QVERIFY(!QFile::exists(autostartPath()));
+    }
+
+    void unreachableServiceShowsConnectionThenDateMessage()
+    {
+        newUser();
+        // Nothing listens on the built address.
+        QProcess client;
+        startClient(client);
+        const QString connection = m_display.waitForWindow(client, QStringLiteral("Ошибка подключения"));
+        QVERIFY(!connection.isEmpty());
+        QCOMPARE(m_display.windowsOf(client.processId()).size(), 1);
+        QVERIFY(m_display.pressReturnIn(connection));
+        const QString date = m_display.waitForWindow(client, QStringLiteral("Ошибка настроек даты"));
+        QVERIFY(!date.isEmpty());
+        QCOMPARE(m_display.windowsOf(client.processId()).size(), 1);
+        QVERIFY(m_display.pressReturnIn(date));
+        // Start-up goes on to the window.
+        QVERIFY(!m_display.waitForWindow(client, mainTitle).isEmpty());
+        stopClient(client);
+        QVERIFY(client.readAllStandardError().contains("Error: "));
+    }
+
+    void twoDaysApartShowsTheDateMessage()
+    {
+        newUser();
+        ServiceOnBuiltPort service(QDate::currentDate().addDays(2).toString(Qt::ISODate));
+        QVERIFY(service.listening());
+        QProcess client;
+        startClient(client);
+        const QString date = m_display.waitForWindow(client, QStringLiteral("Ошибка настроек даты"));
+        QVERIFY(!date.isEmpty());
+        QVERIFY(m_display.pressReturnIn(date));
+        QVERIFY(!m_display.waitForWindow(client, mainTitle).isEmpty());
+        stopClient(client);
+    }
+};
+
+QTEST_GUILESS_MAIN(ClientBinaryTest)
+#include "tst_clientbinary.moc"
