@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <cmath>
 
 namespace zv {
@@ -321,6 +322,9 @@ bool DbfTable::encodeInto(QByteArray& row, const QVariantMap& values)
                                  : QByteArray::number(d, 'f', 0);
             } else {
                 bytes = QByteArray::number(d, 'f', f.decimals);
+                if (std::fabs(bytes.toDouble() - d) > 1e-9 * std::max(1.0, std::fabs(d)))
+                    return fail(QStringLiteral("column %1 holds %2 decimals, %3 would be rounded")
+                                    .arg(f.name).arg(f.decimals).arg(v.toString()));
             }
             if (bytes.size() > f.length)
                 return fail(QStringLiteral("column %1: %2 does not fit in %3 digits")
@@ -407,6 +411,23 @@ bool DbfTable::appendRow(const QVariantMap& values)
     if (!encodeInto(row, values))
         return false;
     m_rows.append(row);
+    return true;
+}
+
+bool DbfTable::copyRow(int from, int to)
+{
+    if (from < 0 || from >= m_rows.size() || to < 0 || to >= m_rows.size())
+        return fail(QStringLiteral("there is no row %1 or %2").arg(from).arg(to));
+    m_rows[to] = m_rows.at(from);
+    return true;
+}
+
+bool DbfTable::clearRow(int row)
+{
+    if (row < 0 || row >= m_rows.size())
+        return fail(QStringLiteral("there is no row %1").arg(row));
+    m_rows[row] = QByteArray(m_recordLength, ' ');
+    m_rows[row][0] = kLiveFlag;
     return true;
 }
 

@@ -59,6 +59,10 @@ public:
     bool setDeleted(int row, bool deleted);
     // Appends a row (not deleted) with the given columns; the others blank.
     bool appendRow(const QVariantMap& values);
+    // Copies every byte of one row, its deletion flag included, over another.
+    bool copyRow(int from, int to);
+    // Blanks every column of a row and marks it live.
+    bool clearRow(int row);
 
     // The file as it would be written.
     QByteArray toBytes() const;

@@ -7,7 +7,6 @@
 
 #include <QDebug>
 
-#include <optional>
 
 namespace zv {
 
@@ -46,10 +45,9 @@ bool failMerge(const QString& tableName, const QString& reason)
     return false;
 }
 
-// Sets the columns on every row whose column `whereColumn` holds `whereValue`;
-// with a deletion mark given, the rows get it too.
+// Sets the columns on every row whose column `whereColumn` holds `whereValue`.
 bool setWhere(DbfTable& table, const QString& whereColumn, int whereValue,
-              const QVariantMap& values, std::optional<bool> deleted = std::nullopt)
+              const QVariantMap& values)
 {
     const int column = table.fieldIndex(whereColumn);
     if (column < 0)
@@ -59,8 +57,6 @@ bool setWhere(DbfTable& table, const QString& whereColumn, int whereValue,
             continue;
         if (!table.setValues(row, values))
             return false;
-        if (deleted)
-            table.setDeleted(row, *deleted);
     }
     return true;
 }
@@ -137,23 +133,29 @@ bool mergeEndings(const QString& rikFolder, const VAR& var, DataTypes type)
 
     qDebug().noquote() << "mergeEndings: insert into" << tableName << "NUM =" << var.number
                        << "NN =" << movedRows.at(0).nn;
-    QVector<bool> wasDeleted;
-    for (int row = 0; row < table.rowCount(); ++row)
-        wasDeleted.append(table.isDeleted(row));
-    if (!table.appendRow({{QStringLiteral("NN"), movedRows.last().nn}}))
+    // Moved rows go one place down whole, every column and the deletion mark
+    // with them: a column outside the type's set stays with its own record
+    // instead of being left behind for the next one. In the columns of the
+    // set this gives the same rows as rewriting each moved row by its NN.
+    const int appended = table.rowCount();
+    if (!table.appendRow({}))
         return failMerge(tableName, table.errorString());
-    for (int k = 0; k < movedRows.size(); ++k) {
-        VAR e = movedRows.at(k);
-        // A moved row is written with the column set of the offered record's type.
-        e.type = var.type;
-        QVariantMap values = columnSet(e);
-        values.insert(QStringLiteral("NAIM"), decodeDosText(e.name));
-        values.insert(QStringLiteral("NUM"), e.number);
-        // A row marked deleted stays deleted at its new place; the new record is live.
-        const bool deleted = k > 0 && wasDeleted.at(movedIndexes.at(k));
-        if (!setWhere(table, QStringLiteral("NN"), e.nn, values, deleted))
+    for (int k = movedRows.size() - 1; k >= 1; --k) {
+        const int from = movedIndexes.at(k);
+        const int to = k + 1 < movedRows.size() ? movedIndexes.at(k + 1) : appended;
+        if (!table.copyRow(from, to)
+            || !table.setValues(to, {{QStringLiteral("NN"), movedRows.at(k).nn}}))
             return failMerge(tableName, table.errorString());
     }
+    // The offered record takes the first moved row's place, live, with only
+    // the values it carries.
+    const int place = movedRows.size() > 1 ? movedIndexes.at(1) : appended;
+    QVariantMap values = columnSet(var);
+    values.insert(QStringLiteral("NAIM"), decodeDosText(var.name));
+    values.insert(QStringLiteral("NUM"), var.number);
+    values.insert(QStringLiteral("NN"), movedRows.at(0).nn);
+    if (!table.clearRow(place) || !table.setValues(place, values))
+        return failMerge(tableName, table.errorString());
     if (!table.save())
         return failMerge(tableName, table.errorString());
     return true;

@@ -226,6 +226,7 @@ private slots:
         QTest::newRow("number too wide") << "QTY" << QVariant(123456);
         QTest::newRow("not a number") << "PRICE" << QVariant(QString("12,5x"));
         QTest::newRow("fraction in a whole column") << "QTY" << QVariant(1.5);
+        QTest::newRow("more decimals than the column") << "PRICE" << QVariant(3.14159);
         QTest::newRow("not a logical") << "OK" << QVariant(QString("maybe"));
         QTest::newRow("not a date") << "DAY" << QVariant(QString("20241340"));
         QTest::newRow("unknown column") << "NOPE" << QVariant(QString("x"));
@@ -250,7 +251,7 @@ private slots:
     {
         DbfTable table;
         QVERIFY(table.create(kMixedFields));
-        QVERIFY2(table.appendRow({{"QTY", 42}, {"PRICE", 3.14159}, {"RATE", QString(" 2.5 ")},
+        QVERIFY2(table.appendRow({{"QTY", 42}, {"PRICE", 3.14}, {"RATE", QString(" 2.5 ")},
                                   {"OK", false}, {"DAY", QDate(2023, 12, 31)}}),
                  qPrintable(table.errorString()));
         QVERIFY(table.appendRow({{"QTY", QString("-17")}, {"OK", QString("y")}, {"DAY", QString("20000229")}}));

@@ -128,9 +128,12 @@ private slots:
         QCOMPARE(numbers(rows), QVector<int>({5, 10, 20}));
         QCOMPARE(names(rows), QStringList({"five", "ten", "new twenty"}));
         QCOMPARE(rows[0].daNet, QString("N"));
-        // Columns outside kc6's set stay where they were.
-        QCOMPARE(rows[0].baze_4, QString("keep10"));
-        QCOMPARE(rows[2].baze_4, QString());
+        // Columns outside kc6's set move with their own record; the new one
+        // has none of them.
+        QCOMPARE(rows[0].baze_4, QString());
+        QCOMPARE(rows[1].baze_4, QString("keep10"));
+        QCOMPARE(rows[2].baze_4, QString("keep20"));
+        QCOMPARE(nns(rows), QVector<int>({1, 2, 3}));
     }
 
     void storesNamesWithApostrophesAndCyrillicAsTheyStand()
@@ -229,14 +232,36 @@ private slots:
         QCOMPARE(table("loc")[0].name, QString("one"));
     }
 
-    void readsTablesWithFurtherColumns()
+    void movesFurtherColumnsWithTheirRows()
     {
-        zv::DbfField extra;
-        extra.name = "COMMENT";
-        extra.length = 30;
-        QVERIFY(m_rik->writeEndingsTable("res", {row(10, 1, "ten")}, {extra}));
-        QVERIFY(zv::mergeEndings(m_dir->path(), offered("res", 5, "five")));
-        QCOMPARE(numbers(table("res")), QVector<int>({5, 10}));
+        zv::DbfField comment;
+        comment.name = "COMMENT";
+        comment.length = 30;
+        zv::DbfField sum;
+        sum.name = "SUMMA";
+        sum.type = 'N';
+        sum.length = 10;
+        sum.decimals = 2;
+        QVector<QVariantMap> rows;
+        for (int i : {1, 2, 3})
+            rows.append({{"NUM", 9600 + 100 * (i == 1 ? 0 : i)}, {"NN", i}, {"NAIM", QString("r%1").arg(i)},
+                         {"COMMENT", QString("note %1").arg(i)}, {"SUMMA", 1.25 * i}});
+        rows[2]["NUM"] = 100;
+        QVERIFY2(m_rik->writeTable("sm_r/var/res_all.dbf", WinRikFolderBuilder::endingsFields() + QVector<zv::DbfField>{comment, sum},
+                                   rows),
+                 qPrintable(m_rik->errorString()));
+        QVERIFY(zv::mergeEndings(m_dir->path(), offered("res", 50, "new")));
+
+        zv::DbfDataSource source = zv::winrik::endingsSource(m_dir->path());
+        QVERIFY(source.open());
+        const auto records = source.readAll("res_all");
+        QVERIFY(records);
+        QStringList seen;
+        for (const zv::DbfRecord& r : *records)
+            seen.append(QString("%1/%2/%3/%4/%5").arg(r.text("NUM"), r.text("NN"), r.text("NAIM"),
+                                                      r.text("COMMENT"), r.text("SUMMA")));
+        QCOMPARE(seen, QStringList({"9600/1/r1/note 1/1.25", "9800/2/r2/note 2/2.5", "50/3/new//",
+                                    "100/4/r3/note 3/3.75"}));
     }
 
 private:
