@@ -1,0 +1,93 @@
+// Time of one whole catalogue build against the local stand-in with 50 ms
+// added to every answer, for 0, 10 and 50 installed normative bases, with the
+// number of requests the build sent. Run it isolated:
+//   tests/run-isolated build/bin/bench_catalogue
+#include "catalogue/downloadtab.h"
+#include "service/serviceaddress.h"
+#include "settings/settingkeys.h"
+#include "tests/support/devserviceprocess.h"
+#include "tests/support/winrikfolderbuilder.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+namespace {
+
+struct Figures
+{
+    qint64 milliseconds = -1;
+    int requests = 0;
+};
+
+Figures buildWithInstalledBases(int count)
+{
+    QTemporaryDir dir;
+    zv::test::WinRikFolderBuilder rik(dir.filePath("WinRIK"));
+    QVector<zv::test::InstalRow> rows;
+    for (int i = 0; i < count; ++i) {
+        const QString id = QStringLiteral("bench%1").arg(i);
+        const QString folder = QStringLiteral("NB/%1/").arg(id);
+        rows.append({QStringLiteral("Base %1").arg(i), id, rik.path(folder)});
+        rik.writeNbIni(rik.path(folder), QStringLiteral("1.0"), id);
+        rik.writeDealerIni(rik.path(folder), QStringLiteral("2026-01-01 10:00"));
+    }
+    if (!rik.writeInstal(rows))
+        return {};
+
+    zv::test::DevServiceProcess service;
+    zv::test::DevServiceProcess::Config config;
+    config.latencyMs = 50;
+    config.record = true;
+    if (!service.start(config))
+        return {};
+    for (int i = 0; i < count; ++i) {
+        const QString id = QStringLiteral("bench%1").arg(i);
+        service.sql(QStringLiteral("INSERT INTO `норм_база` VALUES ('%1', 'Base %2', '1.5', "
+                                   "'2026-10-01 08:00:00', '', '')").arg(id).arg(i));
+        service.sql(QStringLiteral("INSERT INTO `разрешениеНБ` VALUES (123, '%1')").arg(id));
+    }
+    zv::setServiceBaseAddress(service.baseUrl());
+
+    QSettings settings;
+    settings.clear();
+    settings.setValue(zv::keys::generalUseRik, true);
+    settings.setValue(zv::keys::generalUseGrand, true);
+    settings.setValue(zv::keys::generalOnlyNew, false);
+    settings.setValue(zv::keys::rikKey, QStringLiteral("123"));
+    settings.setValue(zv::keys::rikPath, rik.root());
+    settings.setValue(zv::keys::grandKeySerial, QStringLiteral("12345 abc"));
+    settings.setValue(zv::keys::grandKeyNumber, QStringLiteral("00077 xyz"));
+    settings.sync();
+
+    DownloadTab tab(nullptr);
+    const int before = service.recorded().size();
+    QElapsedTimer timer;
+    timer.start();
+    tab.updateLicList();
+    Figures figures;
+    figures.milliseconds = timer.elapsed();
+    figures.requests = service.recorded().size() - before;
+    return figures;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QStandardPaths::setTestModeEnabled(true);
+    QTextStream out(stdout);
+    out << "catalogue build, 50 ms per answer:";
+    for (const int count : {0, 10, 50}) {
+        const Figures figures = buildWithInstalledBases(count);
+        out << " " << count << " bases " << figures.milliseconds << " ms " << figures.requests
+            << " requests;";
+    }
+    out << "\n";
+    return 0;
+}
