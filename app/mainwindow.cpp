@@ -23,8 +23,9 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
 
     const bool dateOk = zv::datesAgree(getServerDate(), QDate::currentDate());
     if (!dateOk)
-        QMessageBox::critical(this, QStringLiteral("Ошибка настроек даты"),
-                              QStringLiteral("Проверьте правильность установки даты и времени на ПК."));
+        QMessageBox::critical(
+            this, QStringLiteral("Ошибка настроек даты"),
+            QStringLiteral("Проверьте правильность установки даты и времени на ПК."));
 
     setTrayIconActions();
     showTrayIcon();

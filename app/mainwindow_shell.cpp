@@ -18,7 +18,11 @@
 #include <QTabWidget>
 
 namespace {
-enum TabIndex { SettingsTab = 0, DownloadsTab = 1 };
+enum TabIndex
+{
+    SettingsTab = 0,
+    DownloadsTab = 1
+};
 }
 
 void MainWindow::changeEvent(QEvent* event)

@@ -21,8 +21,9 @@ QString firstSet(const QProcessEnvironment& environment, const QStringList& name
 
 QUrl proxyUrl(const QString& value, const QString& schemeWhenMissing)
 {
-    return QUrl(value.contains(QLatin1String("://")) ? value
-                                                     : schemeWhenMissing + QStringLiteral("://") + value,
+    return QUrl(value.contains(QLatin1String("://"))
+                    ? value
+                    : schemeWhenMissing + QStringLiteral("://") + value,
                 QUrl::TolerantMode);
 }
 
@@ -43,7 +44,8 @@ bool isSocksScheme(const QUrl& url)
 QString browserProxyTextFromEnvironment(const QProcessEnvironment& environment)
 {
     QStringList pieces;
-    const QString http = firstSet(environment, {QStringLiteral("http_proxy"), QStringLiteral("HTTP_PROXY")});
+    const QString http =
+        firstSet(environment, {QStringLiteral("http_proxy"), QStringLiteral("HTTP_PROXY")});
     if (!http.isEmpty()) {
         const QString pair = hostAndPort(proxyUrl(http, QStringLiteral("http")));
         if (!pair.isEmpty())
@@ -55,9 +57,9 @@ QString browserProxyTextFromEnvironment(const QProcessEnvironment& environment)
         if (value.isEmpty())
             continue;
         // socks_proxy names a SOCKS server even without a scheme.
-        const QUrl url = proxyUrl(value, name == QLatin1String("socks_proxy")
-                                             ? QStringLiteral("socks5")
-                                             : QStringLiteral("http"));
+        const QUrl url =
+            proxyUrl(value, name == QLatin1String("socks_proxy") ? QStringLiteral("socks5")
+                                                                 : QStringLiteral("http"));
         if (!isSocksScheme(url))
             continue;
         const QString pair = hostAndPort(url);

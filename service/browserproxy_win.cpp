@@ -10,7 +10,8 @@ namespace zv {
 QString browserProxyText()
 {
     const QSettings internet(
-        QStringLiteral("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings"),
+        QStringLiteral(
+            "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings"),
         QSettings::NativeFormat);
     return internet.value(QStringLiteral("ProxyServer")).toString();
 }

@@ -63,9 +63,11 @@ ProxyDecision decideProxy(const ProxyChoice& choice,
         decision.message =
             choice.httpProtocol
                 ? QStringLiteral("Не найдена или неверно введена настройка для HTTP "
-                                 "прокси-сервера. HTTP = ") + entry
+                                 "прокси-сервера. HTTP = ") +
+                      entry
                 : QStringLiteral("Не найдена или неверно введена настройка для SOCKS5 "
-                                 "прокси-сервера. SOCKS5 = ") + entry;
+                                 "прокси-сервера. SOCKS5 = ") +
+                      entry;
         return decision;
     }
 

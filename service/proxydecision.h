@@ -21,7 +21,8 @@ BrowserProxyEntries browserProxyEntries(const QString& proxyServerText);
 
 struct ProxyDecision
 {
-    enum class Action {
+    enum class Action
+    {
         LeaveAlone,  // no proxy wanted: the manager keeps the library's default
         SetProxy,    // proxy holds the proxy to set
         Unconfigured // proxy holds an HTTP proxy without host; show message

@@ -54,9 +54,9 @@ QString pathOfExec(const QString& value)
     for (int i = 0; i < value.size(); ++i) {
         if (value.at(i) == QLatin1Char('\\') && i + 1 < value.size()) {
             const QChar next = value.at(++i);
-            text += next == QLatin1Char('n') ? QChar(QLatin1Char('\n'))
+            text += next == QLatin1Char('n')   ? QChar(QLatin1Char('\n'))
                     : next == QLatin1Char('s') ? QChar(QLatin1Char(' '))
-                    : next;
+                                               : next;
         } else {
             text += value.at(i);
         }
@@ -89,8 +89,8 @@ bool writeAutostartEntry()
     const QString text = QStringLiteral("[Desktop Entry]\n"
                                         "Type=Application\n"
                                         "Name=") +
-                         QCoreApplication::applicationName() +
-                         QStringLiteral("\nExec=") + execValue(executable) +
+                         QCoreApplication::applicationName() + QStringLiteral("\nExec=") +
+                         execValue(executable) +
                          QStringLiteral("\nTerminal=false\n"
                                         "X-GNOME-Autostart-enabled=true\n");
     file.write(text.toUtf8());

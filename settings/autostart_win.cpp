@@ -10,7 +10,8 @@
 namespace zv {
 namespace {
 
-const QString runKey = QStringLiteral("HKEY_CURRENT_USER\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run");
+const QString runKey =
+    QStringLiteral("HKEY_CURRENT_USER\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run");
 const QString valueName = QStringLiteral("zelvinoraPA");
 
 } // namespace

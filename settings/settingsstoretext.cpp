@@ -59,11 +59,21 @@ QString unescaped(const QString& text)
         }
         const QChar next = text.at(++i);
         switch (next.unicode()) {
-        case 'n': out += QLatin1Char('\n'); break;
-        case 'r': out += QLatin1Char('\r'); break;
-        case 's': out += QLatin1Char(' '); break;
-        case 't': out += QLatin1Char('\t'); break;
-        default: out += next; break; // \\ \= \[ and anything unknown: the character itself
+        case 'n':
+            out += QLatin1Char('\n');
+            break;
+        case 'r':
+            out += QLatin1Char('\r');
+            break;
+        case 's':
+            out += QLatin1Char(' ');
+            break;
+        case 't':
+            out += QLatin1Char('\t');
+            break;
+        default:
+            out += next;
+            break; // \\ \= \[ and anything unknown: the character itself
         }
     }
     return out;
@@ -101,9 +111,9 @@ QByteArray storeText(const QSettings::SettingsMap& map)
     for (auto it = map.cbegin(); it != map.cend(); ++it) {
         const QString& key = it.key();
         const int slash = key.indexOf(QLatin1Char('/'));
-        const QString line =
-            escaped(slash < 0 ? key : key.mid(slash + 1), true) + QLatin1Char('=') +
-            escaped(valueText(it.value()), false) + QLatin1Char('\n');
+        const QString line = escaped(slash < 0 ? key : key.mid(slash + 1), true) +
+                             QLatin1Char('=') + escaped(valueText(it.value()), false) +
+                             QLatin1Char('\n');
         if (slash < 0) {
             top += line;
             continue;

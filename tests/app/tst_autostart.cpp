@@ -29,7 +29,10 @@ QString fileText(const QString& path)
 class EnvironmentValue
 {
 public:
-    explicit EnvironmentValue(const char* name) : m_name(name), m_value(qgetenv(name)), m_set(qEnvironmentVariableIsSet(name)) {}
+    explicit EnvironmentValue(const char* name)
+        : m_name(name), m_value(qgetenv(name)), m_set(qEnvironmentVariableIsSet(name))
+    {
+    }
     ~EnvironmentValue()
     {
         if (m_set)
@@ -54,7 +57,8 @@ class AutostartTest : public QObject
 
     QString entryPath() const
     {
-        return qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/autostart/zelvinoraPA.desktop");
+        return qEnvironmentVariable("XDG_CONFIG_HOME") +
+               QStringLiteral("/autostart/zelvinoraPA.desktop");
     }
 
 private slots:
@@ -125,7 +129,8 @@ private slots:
     {
         QFETCH(QByteArray, configHome);
         EnvironmentValue keepHome("HOME");
-        const QString home = m_folder.filePath(QStringLiteral("home-%1").arg(QTest::currentDataTag()));
+        const QString home =
+            m_folder.filePath(QStringLiteral("home-%1").arg(QTest::currentDataTag()));
         QDir().mkpath(home);
         qputenv("HOME", home.toUtf8());
         if (configHome.isEmpty())
@@ -153,7 +158,8 @@ private slots:
     void pathWithCharactersTheExecLineMustQuote()
     {
         // Blanks, quotes, a dollar, a percent sign and a backslash.
-        const QString folder = m_folder.filePath(QStringLiteral("Мои программы \"new\" $HOME 100% a\\b"));
+        const QString folder =
+            m_folder.filePath(QStringLiteral("Мои программы \"new\" $HOME 100% a\\b"));
         QVERIFY(QDir().mkpath(folder));
         const QString copy = folder + QStringLiteral("/zelvinorapa");
         QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), copy));
@@ -175,7 +181,8 @@ private slots:
             .replace(QStringLiteral("\""), QStringLiteral("\\\\\""))
             .replace(QStringLiteral("$"), QStringLiteral("\\\\$"))
             .replace(QStringLiteral("%"), QStringLiteral("%%"));
-        QVERIFY2(fileText(entryPath()).contains(QStringLiteral("\nExec=\"") + expected + QStringLiteral("\"\n")),
+        QVERIFY2(fileText(entryPath())
+                     .contains(QStringLiteral("\nExec=\"") + expected + QStringLiteral("\"\n")),
                  qPrintable(fileText(entryPath())));
     }
 };

@@ -310,11 +310,13 @@ private slots:
         // Nothing listens on the built address.
         QProcess client;
         startClient(client);
-        const QString connection = m_display.waitForWindow(client, QStringLiteral("Ошибка подключения"));
+        const QString connection =
+            m_display.waitForWindow(client, QStringLiteral("Ошибка подключения"));
         QVERIFY(!connection.isEmpty());
         QCOMPARE(m_display.windowsOf(client.processId()).size(), 1);
         QVERIFY(m_display.pressReturnIn(connection));
-        const QString date = m_display.waitForWindow(client, QStringLiteral("Ошибка настроек даты"));
+        const QString date =
+            m_display.waitForWindow(client, QStringLiteral("Ошибка настроек даты"));
         QVERIFY(!date.isEmpty());
         QCOMPARE(m_display.windowsOf(client.processId()).size(), 1);
         QVERIFY(m_display.pressReturnIn(date));
@@ -331,7 +333,8 @@ private slots:
         QVERIFY(service.listening());
         QProcess client;
         startClient(client);
-        const QString date = m_display.waitForWindow(client, QStringLiteral("Ошибка настроек даты"));
+        const QString date =
+            m_display.waitForWindow(client, QStringLiteral("Ошибка настроек даты"));
         QVERIFY(!date.isEmpty());
         QVERIFY(m_display.pressReturnIn(date));
         QVERIFY(!m_display.waitForWindow(client, mainTitle).isEmpty());

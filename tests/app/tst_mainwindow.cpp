@@ -113,11 +113,13 @@ int restartThatCannotStart()
     MessageBoxCatcher boxes;
     MainWindow window;
     window.show();
-    QFile::setPermissions(QCoreApplication::applicationFilePath(), QFile::ReadOwner | QFile::WriteOwner);
+    QFile::setPermissions(QCoreApplication::applicationFilePath(),
+                          QFile::ReadOwner | QFile::WriteOwner);
     window.restartApp();
     QTextStream out(stdout);
     out << (window.isVisible() ? "open" : "closed") << ' '
-        << (log.contains(QStringLiteral("Error"), QStringLiteral("restartApp: ")) ? "logged" : "silent");
+        << (log.contains(QStringLiteral("Error"), QStringLiteral("restartApp: ")) ? "logged"
+                                                                                  : "silent");
     return 0;
 }
 
@@ -257,8 +259,8 @@ private slots:
     {
         // The "proxy" answers the date itself; the service address does not exist.
         test::CannedHttpServer proxy(test::CannedHttpServer::okResponse(
-            "application/json", "[{\"CURDATE()\":\"" +
-                                    QDate::currentDate().toString(Qt::ISODate).toLatin1() + "\"}]"));
+            "application/json",
+            "[{\"CURDATE()\":\"" + QDate::currentDate().toString(Qt::ISODate).toLatin1() + "\"}]"));
         QVERIFY(proxy.listen());
         setServiceBaseAddress(QStringLiteral("http://service.invalid/"));
         writeStartupSettings(false);
@@ -305,13 +307,17 @@ private slots:
     void laterStartsWriteNothing()
     {
         serviceWithDate();
-        { MainWindow first; }
+        {
+            MainWindow first;
+        }
         QVERIFY(removeAutostartEntry());
         QSettings settings;
         settings.setValue(keys::rikKey, QStringLiteral("777"));
         settings.sync();
         const QStringList keysBefore = settings.allKeys();
-        { MainWindow second; }
+        {
+            MainWindow second;
+        }
         settings.sync();
         QCOMPARE(settings.allKeys(), keysBefore);
         QCOMPARE(settings.value(keys::rikKey).toString(), QStringLiteral("777"));

@@ -150,8 +150,8 @@ private slots:
     void damagedLineCostsThatLineOnly()
     {
         QSettings::SettingsMap read;
-        QVERIFY(!readStoreText("[general]\nuserik=true\nthis line is damaged\n[rik]\nkey=7\n",
-                               read));
+        QVERIFY(
+            !readStoreText("[general]\nuserik=true\nthis line is damaged\n[rik]\nkey=7\n", read));
         QCOMPARE(read.value(keys::generalUseRik).toString(), QStringLiteral("true"));
         QCOMPARE(read.value(keys::rikKey).toString(), QStringLiteral("7"));
         QCOMPARE(read.size(), 2);

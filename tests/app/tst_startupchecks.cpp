@@ -79,14 +79,22 @@ private slots:
         QTest::addColumn<QString>("processName");
         QTest::addColumn<QString>("imageName");
         QTest::addColumn<bool>("matches");
-        QTest::newRow("same") << "winrik.exe" << "winrik.exe" << true;
-        QTest::newRow("letter case") << "WinRIK.EXE" << "winrik.exe" << true;
-        QTest::newRow("Linux build without .exe") << "zelvinorapa" << "zelvinorapa.exe" << true;
-        QTest::newRow("without .exe, letter case") << "ZelvinoraPA" << "zelvinorapa.exe" << true;
-        QTest::newRow("other program") << "winrik2.exe" << "winrik.exe" << false;
-        QTest::newRow("prefix only") << "winrik" << "winrik.exe.bak" << false;
-        QTest::newRow("longer name") << "zelvinorapa-helper" << "zelvinorapa.exe" << false;
-        QTest::newRow("empty") << "" << "winrik.exe" << false;
+        QTest::newRow("same") << "winrik.exe"
+                              << "winrik.exe" << true;
+        QTest::newRow("letter case") << "WinRIK.EXE"
+                                     << "winrik.exe" << true;
+        QTest::newRow("Linux build without .exe") << "zelvinorapa"
+                                                  << "zelvinorapa.exe" << true;
+        QTest::newRow("without .exe, letter case") << "ZelvinoraPA"
+                                                   << "zelvinorapa.exe" << true;
+        QTest::newRow("other program") << "winrik2.exe"
+                                       << "winrik.exe" << false;
+        QTest::newRow("prefix only") << "winrik"
+                                     << "winrik.exe.bak" << false;
+        QTest::newRow("longer name") << "zelvinorapa-helper"
+                                     << "zelvinorapa.exe" << false;
+        QTest::newRow("empty") << ""
+                               << "winrik.exe" << false;
     }
 
     void nameMatching()
@@ -200,15 +208,17 @@ private slots:
     {
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<QDate>("date");
-        QTest::newRow("date") << QByteArray("[{\"CURDATE()\":\"2024-04-08\"}]") << QDate(2024, 4, 8);
+        QTest::newRow("date") << QByteArray("[{\"CURDATE()\":\"2024-04-08\"}]")
+                              << QDate(2024, 4, 8);
         QTest::newRow("up to the first zero byte")
-            << QByteArray("[{\"CURDATE()\":\"2024-04-08\"}]") + QByteArray(1, '\0') + "garbage" << QDate(2024, 4, 8);
-        QTest::newRow("zero byte inside the JSON") << QByteArray("[{\"CURDATE()\":\"20") + QByteArray(1, '\0') + "24-04-08\"}]"
-                                                   << QDate();
-        QTest::newRow("date-time") << QByteArray("[{\"CURDATE()\":\"2024-04-08 10:15:00\"}]")
-                                   << QDate();
-        QTest::newRow("single-digit month") << QByteArray("[{\"CURDATE()\":\"2024-4-08\"}]")
-                                            << QDate();
+            << QByteArray("[{\"CURDATE()\":\"2024-04-08\"}]") + QByteArray(1, '\0') + "garbage"
+            << QDate(2024, 4, 8);
+        QTest::newRow("zero byte inside the JSON")
+            << QByteArray("[{\"CURDATE()\":\"20") + QByteArray(1, '\0') + "24-04-08\"}]" << QDate();
+        QTest::newRow("date-time")
+            << QByteArray("[{\"CURDATE()\":\"2024-04-08 10:15:00\"}]") << QDate();
+        QTest::newRow("single-digit month")
+            << QByteArray("[{\"CURDATE()\":\"2024-4-08\"}]") << QDate();
         QTest::newRow("other order") << QByteArray("[{\"CURDATE()\":\"08.04.2024\"}]") << QDate();
         QTest::newRow("no such day") << QByteArray("[{\"CURDATE()\":\"2024-02-30\"}]") << QDate();
         QTest::newRow("blank around") << QByteArray("[{\"CURDATE()\":\" 2024-04-08\"}]") << QDate();

@@ -27,9 +27,10 @@ bool XvfbDisplay::start()
             continue;
         m_name = QStringLiteral(":%1").arg(number);
         m_server.setProcessChannelMode(QProcess::ForwardedChannels);
-        m_server.start(QStringLiteral("Xvfb"), {m_name, QStringLiteral("-screen"), QStringLiteral("0"),
-                                                QStringLiteral("1280x1024x24"),
-                                                QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+        m_server.start(QStringLiteral("Xvfb"),
+                       {m_name, QStringLiteral("-screen"), QStringLiteral("0"),
+                        QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
+                        QStringLiteral("tcp")});
         if (!m_server.waitForStarted(10000))
             return false;
         for (int attempt = 0; attempt < 100; ++attempt) {
@@ -80,8 +81,7 @@ QMap<QString, QString> XvfbDisplay::windowsOf(qint64 pid) const
     return windows;
 }
 
-QString XvfbDisplay::waitForWindow(QProcess& process, const QString& title,
-                                   int timeoutMs) const
+QString XvfbDisplay::waitForWindow(QProcess& process, const QString& title, int timeoutMs) const
 {
     QDeadlineTimer deadline(timeoutMs);
     while (!deadline.hasExpired() && process.state() == QProcess::Running) {

@@ -24,8 +24,7 @@ public:
     QMap<QString, QString> windowsOf(qint64 pid) const;
     // Waits until the process shows a window with exactly this title; its id,
     // or empty when none came within timeoutMs or the process ended.
-    QString waitForWindow(QProcess& process, const QString& title,
-                          int timeoutMs = 30000) const;
+    QString waitForWindow(QProcess& process, const QString& title, int timeoutMs = 30000) const;
     // Gives the window the keyboard focus and presses Return in it.
     bool pressReturnIn(const QString& windowId) const;
 

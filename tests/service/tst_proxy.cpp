@@ -23,8 +23,8 @@ Q_DECLARE_METATYPE(QNetworkProxy::ProxyType)
 namespace {
 const QString httpMessage =
     QStringLiteral("Не найдена или неверно введена настройка для HTTP прокси-сервера. HTTP = ");
-const QString socksMessage = QStringLiteral(
-    "Не найдена или неверно введена настройка для SOCKS5 прокси-сервера. SOCKS5 = ");
+const QString socksMessage =
+    QStringLiteral("Не найдена или неверно введена настройка для SOCKS5 прокси-сервера. SOCKS5 = ");
 
 ProxyChoice browserChoice(bool http)
 {
@@ -68,42 +68,41 @@ private slots:
 
         QTest::newRow("own HTTP") << false << true << "p.local" << 3128 << noText << set << http
                                   << "p.local" << 3128 << QString();
-        QTest::newRow("own SOCKS5") << false << false << "s.local" << 1080 << noText << set
-                                    << socks << "s.local" << 1080 << QString();
-        QTest::newRow("own, empty address: no message") << false << true << "" << 0 << noText
-                                                        << set << http << "" << 0 << QString();
-        QTest::newRow("own, address kept as typed") << false << true << " p.local " << 8080
-                                                    << noText << set << http << " p.local "
-                                                    << 8080 << QString();
+        QTest::newRow("own SOCKS5") << false << false << "s.local" << 1080 << noText << set << socks
+                                    << "s.local" << 1080 << QString();
+        QTest::newRow("own, empty address: no message")
+            << false << true << "" << 0 << noText << set << http << "" << 0 << QString();
+        QTest::newRow("own, address kept as typed")
+            << false << true << " p.local " << 8080 << noText << set << http << " p.local " << 8080
+            << QString();
 
-        QTest::newRow("one pair, HTTP") << true << true << "" << 0 << "h1:3128" << set << http
-                                        << "h1" << 3128 << QString();
-        QTest::newRow("one pair, SOCKS5: message") << true << false << "" << 0 << "h1:3128"
-                                                   << none << http << "" << 0 << socksMessage;
+        QTest::newRow("one pair, HTTP")
+            << true << true << "" << 0 << "h1:3128" << set << http << "h1" << 3128 << QString();
+        QTest::newRow("one pair, SOCKS5: message")
+            << true << false << "" << 0 << "h1:3128" << none << http << "" << 0 << socksMessage;
         const QString list = QStringLiteral("http=h1:8080;https=h2:8443;socks=s1:1080");
-        QTest::newRow("list, HTTP") << true << true << "" << 0 << list << set << http << "h1"
-                                    << 8080 << QString();
-        QTest::newRow("list, SOCKS5") << true << false << "" << 0 << list << set << socks << "s1"
-                                      << 1080 << QString();
-        QTest::newRow("https first, HTTP") << true << true << "" << 0
-                                           << "https=h2:8443;http=h1:8080;socks=s1:1080" << set
-                                           << http << "h1" << 8080 << QString();
-        QTest::newRow("socks first, HTTP") << true << true << "" << 0
-                                           << "socks=s1:1080;https=h2:8443;http=h1:8080" << set
-                                           << http << "h1" << 8080 << QString();
-        QTest::newRow("only https: message") << true << true << "" << 0
-                                             << "https=h2:8443;socks=s1:1080" << none << http << ""
-                                             << 0 << httpMessage;
+        QTest::newRow("list, HTTP")
+            << true << true << "" << 0 << list << set << http << "h1" << 8080 << QString();
+        QTest::newRow("list, SOCKS5")
+            << true << false << "" << 0 << list << set << socks << "s1" << 1080 << QString();
+        QTest::newRow("https first, HTTP")
+            << true << true << "" << 0 << "https=h2:8443;http=h1:8080;socks=s1:1080" << set << http
+            << "h1" << 8080 << QString();
+        QTest::newRow("socks first, HTTP")
+            << true << true << "" << 0 << "socks=s1:1080;https=h2:8443;http=h1:8080" << set << http
+            << "h1" << 8080 << QString();
+        QTest::newRow("only https: message")
+            << true << true << "" << 0 << "https=h2:8443;socks=s1:1080" << none << http << "" << 0
+            << httpMessage;
         QTest::newRow("socks alone, HTTP takes it whole")
             << true << true << "" << 0 << "socks=s1:1080" << set << http << "socks=s1" << 1080
             << QString();
-        QTest::newRow("socks alone, SOCKS5: message") << true << false << "" << 0
-                                                      << "socks=s1:1080" << none << http << ""
-                                                      << 0 << socksMessage;
-        QTest::newRow("empty, HTTP: message") << true << true << "" << 0 << "" << none << http
-                                              << "" << 0 << httpMessage;
-        QTest::newRow("empty, SOCKS5: message") << true << false << "" << 0 << "" << none << http
-                                                << "" << 0 << socksMessage;
+        QTest::newRow("socks alone, SOCKS5: message") << true << false << "" << 0 << "socks=s1:1080"
+                                                      << none << http << "" << 0 << socksMessage;
+        QTest::newRow("empty, HTTP: message")
+            << true << true << "" << 0 << "" << none << http << "" << 0 << httpMessage;
+        QTest::newRow("empty, SOCKS5: message")
+            << true << false << "" << 0 << "" << none << http << "" << 0 << socksMessage;
         QTest::newRow("port not a number") << true << true << "" << 0 << "http=h1:abc;socks=s1:1"
                                            << set << http << "h1" << 0 << QString();
         QTest::newRow("extra pieces ignored") << true << true << "" << 0 << "http=h1:8080:9;x"
@@ -115,8 +114,8 @@ private slots:
                                          << http << "b" << 2 << QString();
         QTest::newRow("nothing trimmed") << true << true << "" << 0 << "http= h1 :8080;" << set
                                          << http << " h1 " << 8080 << QString();
-        QTest::newRow("port cut to 16 bits") << true << true << "" << 0 << "h1:70000" << set
-                                             << http << "h1" << 4464 << QString();
+        QTest::newRow("port cut to 16 bits")
+            << true << true << "" << 0 << "h1:70000" << set << http << "h1" << 4464 << QString();
         QTest::newRow("own address ignored in browser mode")
             << true << true << "own.local" << 3128 << "h1:1" << set << http << "h1" << 1
             << QString();
@@ -306,20 +305,21 @@ private slots:
         QTest::newRow("nothing set") << QStringList() << "";
         QTest::newRow("http_proxy") << QStringList{"http_proxy=http://h1:3128/"} << "http=h1:3128;";
         QTest::newRow("HTTP_PROXY") << QStringList{"HTTP_PROXY=http://h1:3128"} << "http=h1:3128;";
-        QTest::newRow("lower case first") << QStringList{"http_proxy=http://a:1", "HTTP_PROXY=http://b:2"}
-                                          << "http=a:1;";
+        QTest::newRow("lower case first")
+            << QStringList{"http_proxy=http://a:1", "HTTP_PROXY=http://b:2"} << "http=a:1;";
         QTest::newRow("no scheme") << QStringList{"http_proxy=h1:3128"} << "http=h1:3128;";
         QTest::newRow("no port") << QStringList{"http_proxy=http://h1"} << "http=h1:1080;";
         QTest::newRow("user and password dropped")
             << QStringList{"http_proxy=http://u:p@h1:3128"} << "http=h1:3128;";
-        QTest::newRow("all_proxy socks5") << QStringList{"all_proxy=socks5://s1:1080"}
-                                          << "socks=s1:1080;";
-        QTest::newRow("ALL_PROXY socks5h") << QStringList{"ALL_PROXY=socks5h://s1:1081"}
-                                           << "socks=s1:1081;";
+        QTest::newRow("all_proxy socks5")
+            << QStringList{"all_proxy=socks5://s1:1080"} << "socks=s1:1080;";
+        QTest::newRow("ALL_PROXY socks5h")
+            << QStringList{"ALL_PROXY=socks5h://s1:1081"} << "socks=s1:1081;";
         QTest::newRow("all_proxy not socks") << QStringList{"all_proxy=http://x:1"} << "";
-        QTest::newRow("socks_proxy without scheme") << QStringList{"socks_proxy=s1:1080"}
-                                                    << "socks=s1:1080;";
-        QTest::newRow("both") << QStringList{"http_proxy=http://h1:3128", "all_proxy=socks://s1:1080"}
+        QTest::newRow("socks_proxy without scheme")
+            << QStringList{"socks_proxy=s1:1080"} << "socks=s1:1080;";
+        QTest::newRow("both") << QStringList{"http_proxy=http://h1:3128",
+                                             "all_proxy=socks://s1:1080"}
                               << "http=h1:3128;socks=s1:1080";
         QTest::newRow("https_proxy alone is not the HTTP entry")
             << QStringList{"https_proxy=http://h2:8443"} << "";
