@@ -144,6 +144,30 @@ void rebuild(DownloadTab& tab)
     buttonOf(tab, QStringLiteral("updateButton"))->click();
 }
 
+ActionOutcome::ActionOutcome(DownloadTab& tab) : m_tab(tab)
+{
+    tableOf(tab)->installEventFilter(this);
+}
+
+CatalogueRowView ActionOutcome::row(const QString& title) const
+{
+    for (const CatalogueRowView& row : m_rows) {
+        if (row.title == title)
+            return row;
+    }
+    return {};
+}
+
+bool ActionOutcome::eventFilter(QObject* watched, QEvent* event)
+{
+    if (!m_taken && event->type() == QEvent::EnabledChange &&
+        static_cast<QWidget*>(watched)->isEnabled()) {
+        m_rows = rowsOf(m_tab);
+        m_taken = true;
+    }
+    return false;
+}
+
 struct MessageBoxCloser::Private
 {
     QTimer timer;

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QList>
+#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -54,6 +55,24 @@ void clickNode(DownloadTab& tab, const QString& key);
 // The user's click on a header section of the table.
 void clickHeader(DownloadTab& tab, int section);
 void rebuild(DownloadTab& tab);
+
+// The rows as an action left them: taken when the action enables the table
+// again, just before its closing rebuild starts over.
+class ActionOutcome : public QObject
+{
+public:
+    explicit ActionOutcome(DownloadTab& tab);
+    bool taken() const { return m_taken; }
+    CatalogueRowView row(const QString& title) const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    DownloadTab& m_tab;
+    QList<CatalogueRowView> m_rows;
+    bool m_taken = false;
+};
 
 // A message box that some operation shows modally, as the user saw it.
 struct SeenMessage
