@@ -88,6 +88,7 @@ private slots:
     {
         m_world.applySettings(true, true);
         test::CatalogueWorld::clearCache();
+        QCoreApplication::setApplicationVersion(test::CatalogueWorld::clientVersion);
         QVERIFY(setClientVersionOnService(test::CatalogueWorld::clientVersion));
     }
 
@@ -227,18 +228,23 @@ private slots:
 
     void newerClientIsListedAlone_data()
     {
+        QTest::addColumn<QString>("ownVersion");
         QTest::addColumn<QString>("serviceVersion");
         QTest::addColumn<QString>("title");
-        QTest::newRow("2.2.250101") << "2.2.250101" << "Личный кабинет Зелвинора 2.2.250101";
-        QTest::newRow("3.0.251231") << "3.0.251231" << "Личный кабинет Зелвинора 3.251231";
+        QTest::newRow("2.1.240408") << "2.0.231231" << "2.1.240408"
+                                    << "Личный кабинет Зелвинора 2.1.240408";
+        QTest::newRow("3.0.251231") << "2.1.240408" << "3.0.251231"
+                                    << "Личный кабинет Зелвинора 3.251231";
         QTest::newRow("same version, later day")
-            << "2.1.240409" << "Личный кабинет Зелвинора 2.1.240409";
+            << "2.1.240408" << "2.1.240409" << "Личный кабинет Зелвинора 2.1.240409";
     }
 
     void newerClientIsListedAlone()
     {
+        QFETCH(QString, ownVersion);
         QFETCH(QString, serviceVersion);
         QFETCH(QString, title);
+        QCoreApplication::setApplicationVersion(ownVersion);
         QVERIFY(setClientVersionOnService(serviceVersion));
         QVERIFY(test::CatalogueWorld::putInCache("downloads/accessories/zelvinorapasetup.exe"));
         test::setSetting(keys::generalOnlyNew, true);
