@@ -178,6 +178,10 @@ bool DbfTable::parse(const QByteArray& bytes)
             return fail(QStringLiteral("field %1 has no name").arg(fields.size() + 1));
         if (f.length == 0)
             return fail(QStringLiteral("field %1 has length 0").arg(f.name));
+        for (const DbfField& other : fields) {
+            if (other.name.compare(f.name, Qt::CaseInsensitive) == 0)
+                return fail(QStringLiteral("field %1 appears twice").arg(f.name));
+        }
         offset += f.length;
         fields.append(f);
         at += kDescriptorSize;
@@ -375,6 +379,11 @@ bool DbfTable::encodeInto(QByteArray& row, const QVariantMap& values)
             break;
         }
         }
+        // A field of a length its type never has (a date of 6 bytes) must not
+        // push the rest of the record out of place.
+        if (bytes.size() > f.length)
+            return fail(QStringLiteral("column %1: the value needs %2 bytes, the column holds %3")
+                            .arg(f.name).arg(bytes.size()).arg(f.length));
         bytes.append(QByteArray(f.length - bytes.size(), ' '));
         row.replace(1 + f.offset, f.length, bytes);
     }

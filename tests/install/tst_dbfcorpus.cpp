@@ -74,9 +74,18 @@ private slots:
                     ++refused;
                     continue;
                 }
-                // What parses reads every row without running out of the data.
+                // What parses reads every row without running out of the data,
+                // and what it then writes keeps every record in its place.
                 for (int row = 0; row < table.rowCount(); ++row)
                     QCOMPARE(table.record(row).count(), table.fields().size());
+                for (const zv::DbfField& field : table.fields()) {
+                    for (const QVariant& value : {QVariant("1"), QVariant("T"), QVariant(QDate(2024, 1, 2))})
+                        table.setValues(0, {{field.name, value}});
+                }
+                QVERIFY(table.appendRow({}));
+                zv::DbfTable written;
+                QVERIFY2(written.parse(table.toBytes()), qPrintable(written.errorString()));
+                QCOMPARE(written.rowCount(), table.rowCount());
             }
         }
         QVERIFY(refused > 0);

@@ -265,6 +265,23 @@ private slots:
         QVERIFY(back.record(1).value("PRICE").isNull());
     }
 
+    void keepsRecordsInPlaceWhenAFieldHasAnOddLength()
+    {
+        // Another writer's date column of 6 bytes: a date cannot be stored in
+        // it, and the refusal leaves the record as it was.
+        DbfTable table;
+        QVERIFY(table.parse(handBuiltFile({field("DAY", 'D', 6), field("NAME", 'C', 4)},
+                                          {QByteArray("240101abcd")})));
+        const QByteArray before = table.toBytes();
+        QVERIFY(!table.setValues(0, {{"DAY", QDate(2024, 1, 2)}}));
+        QVERIFY(table.errorString().contains("DAY"));
+        QCOMPARE(table.toBytes(), before);
+        QVERIFY(table.setValues(0, {{"NAME", "efgh"}}));
+        QCOMPARE(table.record(0).value("NAME").toString(), QString("efgh"));
+        DbfTable back;
+        QVERIFY(back.parse(table.toBytes()));
+    }
+
     void createRefusesImpossibleFields()
     {
         DbfTable table;
