@@ -161,8 +161,15 @@ class ClientBinaryTest : public QObject
     QString refusalClosedByUser(QProcess& client)
     {
         const QString box = m_display.waitForWindow(client, startRefused);
-        if (box.isEmpty())
-            return QStringLiteral("no refusal box");
+        if (box.isEmpty()) {
+            // Say what the client did instead, so a failure can be understood.
+            const bool ended = client.state() == QProcess::NotRunning;
+            return QStringLiteral("no refusal box; client %1, windows: %2; error output: %3")
+                .arg(ended ? QStringLiteral("ended with code %1").arg(client.exitCode())
+                           : QStringLiteral("still running"))
+                .arg(QStringList(m_display.windowsOf(client.processId()).values()).join(", "))
+                .arg(QString::fromUtf8(client.readAllStandardError()));
+        }
         if (m_display.windowsOf(client.processId()).size() != 1)
             return QStringLiteral("more than the refusal box on screen");
         if (!m_display.pressReturnIn(box))
