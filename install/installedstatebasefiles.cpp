@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QSettings>
-#include <QTextCodec>
 
 namespace zv {
 
@@ -39,6 +38,23 @@ bool forEachVersionLine(const QString& path, QString& errorText, LineAction line
             break;
     }
     return true;
+}
+
+// Only ASCII blanks and the line end go: the byte 0xA0, which Latin-1 calls
+// a no-break space, is a letter in WinRIK's DOS code page.
+QString withoutAsciiBlanks(const QString& text)
+{
+    const auto blank = [](QChar c) {
+        return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\r') ||
+               c == QLatin1Char('\n');
+    };
+    int from = 0;
+    int to = text.size();
+    while (from < to && blank(text.at(from)))
+        ++from;
+    while (to > from && blank(text.at(to - 1)))
+        --to;
+    return text.mid(from, to - from);
 }
 
 QString withTrailingSeparator(const QString& folder)
@@ -84,13 +100,11 @@ QString nbIniName(const QString& nbIniPath)
 {
     QString name;
     QString errorText;
-    QTextCodec* const windows1251 = QTextCodec::codecForName("Windows-1251");
     const bool read = forEachVersionLine(nbIniPath, errorText, [&](const QString& line) {
         const int sign = line.indexOf(QLatin1Char('='));
         if (sign < 0 || line.left(sign).trimmed() != QLatin1String("Name"))
             return false;
-        const QByteArray bytes = line.mid(sign + 1).trimmed().toLatin1();
-        name = windows1251 ? windows1251->toUnicode(bytes) : QString::fromLatin1(bytes);
+        name = withoutAsciiBlanks(line.mid(sign + 1));
         return true;
     });
     if (!read)

@@ -21,8 +21,9 @@ QString baseFolderOnDisk(const QString& storedDir, const QString& rikFolder = QS
 // has no such line, or when the file cannot be read (logged in "Error").
 float nbIniVersion(const QString& dir);
 
-// The "Name" of the "[Version]" group of an nb.ini file, which WinRIK writes
-// in Windows-1251; empty when absent or unreadable.
+// The "Name" of the "[Version]" group of an nb.ini file, each byte as the
+// character of the same code, the way Qt reads ini files; empty when absent
+// or unreadable.
 QString nbIniName(const QString& nbIniPath);
 
 // The "nrspDate" of the base's dealer.ini ("yyyy-MM-dd HH:mm", local time);

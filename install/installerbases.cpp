@@ -1,5 +1,6 @@
 #include "install/installerbases.h"
 
+#include "install/dostext.h"
 #include "install/installedstatebasefiles.h"
 #include "install/winrikfolder.h"
 #include "service/logging.h"
@@ -30,10 +31,12 @@ bool addInstalBase(const QString& rikFolder, const QString& code, const QString&
     QString dir = nbIniPath.chopped(6);
     dir.replace(QLatin1Char('/'), QLatin1Char('\\'));
     const QString baz = code.mid(code.lastIndexOf(QLatin1Char('/')) + 1);
-    // nb.ini is read as Windows-1251 into letters, which the table layer
-    // stores in WinRIK's own DOS code page.
+    // The name goes into INSTAL as the nb.ini's own bytes: the recodings
+    // turn them into the letters the table layer writes back byte for byte,
+    // so whatever code page the base was prepared in, WinRIK reads its name
+    // as the base's own files spell it.
     const QVariantMap row{{QStringLiteral("VID"), QStringLiteral("b")},
-                          {QStringLiteral("NAIM"), nbIniName(nbIniPath)},
+                          {QStringLiteral("NAIM"), decodeDosText(encodeWinText(nbIniName(nbIniPath)))},
                           {QStringLiteral("DIR"), dir},
                           {QStringLiteral("BAZ_"), baz},
                           {QStringLiteral("DOP"), QStringLiteral("G")}};

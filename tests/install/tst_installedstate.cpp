@@ -78,7 +78,7 @@ private slots:
     void nbIniVersion_data();
     void nbIniVersion();
     void nbIniVersionOfAMissingFile();
-    void nbIniNameFromWindows1251();
+    void nbIniNameIsTheFilesOwnBytes();
     void dealerNrspDateOfAComposedFolder();
     void nrspDateText();
 
@@ -325,11 +325,15 @@ void InstalledStateTest::nbIniVersionOfAMissingFile()
     QVERIFY(log.contains("Error", "nbIniVersion: "));
 }
 
-void InstalledStateTest::nbIniNameFromWindows1251()
+void InstalledStateTest::nbIniNameIsTheFilesOwnBytes()
 {
     WinRikFolderBuilder rik(freshFolder("nb name"));
-    QVERIFY(rik.writeNbIni("base", "1", "Сборник ФЕР-2020 'ред. №2', Ёлки"));
-    QCOMPARE(zv::nbIniName(rik.path("base/nb.ini")), QString("Сборник ФЕР-2020 'ред. №2', Ёлки"));
+    // "Сборник 'ред. №2' ФЕР-2020 а" in WinRIK's DOS code page, ending in the
+    // letter whose byte Latin-1 calls a no-break space.
+    const QByteArray name = QByteArray::fromHex("91a1aee0ada8aa2027e0a5a42e20fc322720") +
+                            "\x94\x85\x90-2020 \xa0";
+    QVERIFY(rik.writeFile("base/nb.ini", "[Version]\r\nNumber=1\r\nName= " + name + " \r\n"));
+    QCOMPARE(zv::nbIniName(rik.path("base/nb.ini")), QString::fromLatin1(name));
     QVERIFY(zv::nbIniName(rik.path("nothing/nb.ini")).isEmpty());
 }
 
