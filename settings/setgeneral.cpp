@@ -194,12 +194,23 @@ void SetGeneral::updateCacheSize(int index)
 {
     if (index != 0)
         return;
-    m_cacheSize->setText(zv::cacheSizeLabelText(zv::folderSize(cacheFolderWithSlash())));
+    // A planted link or another account's folder is no cache of ours: it
+    // neither counts nor is cleared, or clearing would delete what it leads to.
+    const QString folder = cacheFolderWithSlash();
+    const qint64 size = zv::isTrustedCacheFile(folder) ? zv::folderSize(folder) : 0;
+    m_cacheSize->setText(zv::cacheSizeLabelText(size));
 }
 
 bool SetGeneral::clearCacheFolder()
 {
-    if (!zv::removeFolderTree(cacheFolderWithSlash())) {
+    const QString folder = cacheFolderWithSlash();
+    if (!zv::isTrustedCacheFile(folder)) {
+        ZV_ERROR() << "clearCacheFolder: " << folder
+                   << " is a symbolic link or belongs to another user, nothing deleted";
+        ZV_ERROR() << "Pri ochistke casha vosnikli problemi";
+        return false;
+    }
+    if (!zv::removeFolderTree(folder)) {
         ZV_ERROR() << "Pri ochistke casha vosnikli problemi";
         return false;
     }

@@ -160,6 +160,27 @@ private slots:
         QFile::remove(zv::downloadCacheFolder());
     }
 
+    void plantedLinkInPlaceOfTheCacheIsNeitherCountedNorCleared()
+    {
+        // Another account's files, linked in where the cache folder belongs.
+        QTemporaryDir elsewhere;
+        QVERIFY(writeFile(elsewhere.filePath("documents/estimate.xls"), 5000));
+        QVERIFY(QDir(zv::downloadCacheFolder()).removeRecursively());
+        QVERIFY(QFile::link(elsewhere.path(), zv::downloadCacheFolder()));
+
+        SetGeneral page;
+        page.updateCacheSize(0);
+        QCOMPARE(sizeLabelOf(page), "Размер кэша: 0 B");
+
+        zv::test::LogCapture log;
+        zv::test::childShowing<QPushButton>(&page, "Очистить кэш")->click();
+        QVERIFY(QFileInfo(elsewhere.filePath("documents/estimate.xls")).isFile());
+        QVERIFY(QFileInfo(zv::downloadCacheFolder()).isSymLink());
+        QVERIFY(log.contains("Error", "clearCacheFolder: "));
+        QVERIFY(log.contains("Error", "Pri ochistke casha vosnikli problemi"));
+        QFile::remove(zv::downloadCacheFolder());
+    }
+
     void folderTreeRemovalRefusesPathsThatNameTheWorkingFolder()
     {
         QTemporaryDir work;
