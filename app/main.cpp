@@ -1,4 +1,5 @@
 #include "app/mainwindow.h"
+#include "app/restarthandover.h"
 #include "service/serviceaddress.h"
 #include "settings/settingsstore.h"
 
@@ -15,6 +16,7 @@ int main(int argc, char* argv[])
     // Before the first settings handle: the window opens one at once.
     zv::installSettingsFormat();
 
+    zv::waitForRestartedCopy(QCoreApplication::arguments());
     MainWindow window;
     window.setMinimumSize(1000, 400);
     window.show();

@@ -1,6 +1,7 @@
 // The window's tabs, the tray icon with its menu, and the restart.
 #include "app/mainwindow.h"
 
+#include "app/restarthandover.h"
 #include "app/trayicon.h"
 #include "catalogue/downloadtab.h"
 #include "service/logging.h"
@@ -118,7 +119,10 @@ void MainWindow::hideOrShowStatusBar(int index)
 void MainWindow::restartApp()
 {
     const QString program = QCoreApplication::applicationFilePath();
-    if (!QProcess::startDetached(program, QStringList(), QFileInfo(program).absolutePath())) {
+    // The new copy waits for this one to end before it looks for a running
+    // client, or it would find this one and refuse itself.
+    const QStringList arguments = zv::restartArguments(QCoreApplication::applicationPid());
+    if (!QProcess::startDetached(program, arguments, QFileInfo(program).absolutePath())) {
         // Closing now would leave the user with no client at all.
         ZV_ERROR() << "restartApp: the new copy " << program << " could not be started";
         return;

@@ -1,10 +1,13 @@
 #include <QtGlobal>
 #ifdef Q_OS_WIN
 #include "app/processcheck.h"
+#include "app/restarthandover.h"
 #include "app/tasklist.h"
 
 #include <QCoreApplication>
 #include <QProcess>
+
+#include <windows.h>
 
 namespace zv {
 
@@ -24,6 +27,16 @@ bool isProcessRunning(const QString& imageName)
         return false;
     }
     return tasklist::reportsProcess(lister.readAllStandardOutput());
+}
+
+bool processHasEnded(qint64 pid)
+{
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, DWORD(pid));
+    if (!process)
+        return true;
+    const bool ended = WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+    CloseHandle(process);
+    return ended;
 }
 
 } // namespace zv

@@ -1,5 +1,6 @@
 // The process table of /proc, where tasklist does not exist.
 #include "app/processcheck.h"
+#include "app/restarthandover.h"
 
 #include <QDir>
 #include <QFile>
@@ -39,6 +40,14 @@ QString executableName(const QString& processFolder)
 }
 
 } // namespace
+
+#ifndef Q_OS_WIN
+bool processHasEnded(qint64 pid)
+{
+    const QString folder = QStringLiteral("/proc/%1").arg(pid);
+    return !QFileInfo(folder).isDir() || hasEnded(folder);
+}
+#endif
 
 bool isProcessRunningIn(const QString& procRoot, const QString& imageName, qint64 excludedPid)
 {

@@ -2,6 +2,7 @@
 // refusals with exit code 0, the first-run defaults and autostart entry, later
 // starts that write nothing, and the messages of an unreachable service.
 #include "app/processcheck.h"
+#include "app/restarthandover.h"
 #include "settings/settingkeys.h"
 #include "settings/settingsstore.h"
 #include "tests/support/devserviceprocess.h"
@@ -50,12 +51,14 @@ public:
             m_process.start(copy, {QStringLiteral("600")});
         m_process.waitForStarted(10000);
     }
-    ~Dummy()
+    ~Dummy() { stop(); }
+    void stop()
     {
         m_process.kill();
         m_process.waitForFinished(10000);
     }
     bool running() const { return m_process.state() == QProcess::Running; }
+    qint64 pid() const { return m_process.processId(); }
 
 private:
     QProcess m_process;
@@ -133,7 +136,7 @@ class ClientBinaryTest : public QObject
                !QFile::exists(autostartPath());
     }
 
-    void startClient(QProcess& client)
+    void startClient(QProcess& client, const QStringList& arguments = QStringList())
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("HOME"), m_home);
@@ -141,7 +144,7 @@ class ClientBinaryTest : public QObject
         environment.insert(QStringLiteral("DISPLAY"), m_display.name());
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         client.setProcessEnvironment(environment);
-        client.start(clientPath(), QStringList());
+        client.start(clientPath(), arguments);
         QVERIFY(client.waitForStarted(10000));
     }
 
@@ -309,6 +312,40 @@ private slots:
         stopClient(client);
         QCOMPARE(fileBytes(storePath()), partial);
         QVERIFY(!QFile::exists(autostartPath()));
+    }
+
+    // A restarted copy is started while the old one is still there: it waits
+    // for the old one to go instead of refusing itself.
+    void restartedCopyWaitsForThePreviousOne()
+    {
+        newUser();
+        ServiceOnBuiltPort service;
+        QVERIFY(service.listening());
+        Dummy previous(m_work.path(), QStringLiteral("zelvinorapa"));
+        QVERIFY(previous.running());
+        QProcess client;
+        startClient(client, restartArguments(previous.pid()));
+        QTest::qWait(1500);
+        QVERIFY(m_display.windowsOf(client.processId()).isEmpty());
+        QCOMPARE(client.state(), QProcess::Running);
+        previous.stop();
+        QVERIFY(!m_display.waitForWindow(client, mainTitle).isEmpty());
+        QCOMPARE(m_display.windowsOf(client.processId()).size(), 1);
+        stopClient(client);
+    }
+
+    // A second copy that only claims to be a restart still meets the refusal
+    // once its wait is over.
+    void restartNamingAnEndedCopyStillFindsARunningOne()
+    {
+        newUser();
+        Dummy other(m_work.path(), QStringLiteral("zelvinorapa"));
+        QVERIFY(other.running());
+        QProcess client;
+        startClient(client, restartArguments(999999999));
+        const QString log = refusalClosedByUser(client);
+        stopClient(client);
+        QVERIFY2(log.contains(alreadyRunning), qPrintable(log));
     }
 
     void unreachableServiceShowsConnectionThenDateMessage()
