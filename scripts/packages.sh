@@ -5,7 +5,7 @@ ZV_PACKAGES="
   qtbase5-dev qtbase5-dev-tools libqt5svg5-dev
   libcpp-httplib-dev libsqlite3-dev sqlite3
   p7zip-full zip
-  xvfb xauth xdotool x11-apps
+  xvfb xauth xdotool x11-apps trayer
   python3 python3-dbfread python3-dbf
   clang libclang-rt-14-dev
   curl
