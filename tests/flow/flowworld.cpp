@@ -17,8 +17,8 @@ const QString cfoIndexFolder = QStringLiteral(
 QByteArray nbIni(const QString& number, const QString& name)
 {
     // WinRIK writes nb.ini in the Windows code page.
-    return "[Version]\r\nNumber=" + number.toLatin1() + "\r\nName=" +
-           QTextCodec::codecForName("Windows-1251")->fromUnicode(name) + "\r\n";
+    return "[Version]\r\nNumber=" + number.toLatin1() +
+           "\r\nName=" + QTextCodec::codecForName("Windows-1251")->fromUnicode(name) + "\r\n";
 }
 
 QByteArray lastChangeRtf(const QString& version)
@@ -54,9 +54,11 @@ QList<OfferedRow> FlowWorld::offer()
          QStringLiteral("rikInd"), true, QStringLiteral("update/spb/rik_0cfo_2026_4.zip")},
         {QStringLiteral("Индексы и ТЦ (3 квартал 2026 год к Центральный федеральный округ)"),
          QStringLiteral("rikInd"), false, QString()},
-        {QStringLiteral("Индексы и ценники (4 квартал 2026 год к Дальневосточный федеральный округ)"),
+        {QStringLiteral(
+             "Индексы и ценники (4 квартал 2026 год к Дальневосточный федеральный округ)"),
          QStringLiteral("grandInd"), true, QStringLiteral("update_grand/grand_0dfo_2026_4.zip")},
-        {QStringLiteral("Индексы и ценники (3 квартал 2026 год к Дальневосточный федеральный округ)"),
+        {QStringLiteral(
+             "Индексы и ценники (3 квартал 2026 год к Дальневосточный федеральный округ)"),
          QStringLiteral("grandInd"), false, QString()},
         {QStringLiteral("ФЕР-2020"), QStringLiteral("rikNB"), true,
          QStringLiteral("downloads/nb/spb/fr20.zip")},
@@ -94,31 +96,47 @@ bool FlowWorld::start()
 bool FlowWorld::fillAccount()
 {
     const QStringList statements{
-        "INSERT INTO `ключи` VALUES (123, 'SPB', '2027-12-31', '2027-06-30', '2027-03-31', NULL, '" +
+        "INSERT INTO `ключи` VALUES (123, 'SPB', '2027-12-31', '2027-06-30', '2027-03-31', NULL, "
+        "'" +
             serviceTimeText(3) + "', '2.1')",
         "INSERT INTO `ключиГранд` VALUES (9001, '12345 abc', '00077 xyz', '2027-01-31', "
         "'2027-12-31', NULL)",
         "INSERT INTO `currentProductVersion` VALUES ('rik', '2.1.240408'), "
         "('zelvinoraPA', '2.1.240408')",
         "INSERT INTO `норм_база` VALUES "
-        "('fr20', 'ФЕР-2020', '5.1', '" + serviceTimeText(20) + "', '', ''), "
-        "('gs22', 'ГЭСН-2022', '2.4', '" + serviceTimeText(5) + "', '', ''), "
-        "('tr01', 'ТЕР-2001 Курская область', '3', NULL, '', ''), "
-        "('0cfo', 'Центральный федеральный округ', NULL, NULL, '', 'Индексы/ЦФО_'), "
-        "('0dfo', 'Дальневосточный федеральный округ', NULL, NULL, '', 'Индексы/ДФО_')",
+        "('fr20', 'ФЕР-2020', '5.1', '" +
+            serviceTimeText(20) +
+            "', '', ''), "
+            "('gs22', 'ГЭСН-2022', '2.4', '" +
+            serviceTimeText(5) +
+            "', '', ''), "
+            "('tr01', 'ТЕР-2001 Курская область', '3', NULL, '', ''), "
+            "('0cfo', 'Центральный федеральный округ', NULL, NULL, '', 'Индексы/ЦФО_'), "
+            "('0dfo', 'Дальневосточный федеральный округ', NULL, NULL, '', 'Индексы/ДФО_')",
         "INSERT INTO `разрешениеНБ` VALUES (123, 'fr20'), (123, 'gs22'), (123, 'tr01')",
         "INSERT INTO `индекс` VALUES "
-        "(1, '0cfo', 4, 2026, '" + serviceTimeText(5) + "'), "
-        "(2, '0cfo', 3, 2026, '" + serviceTimeText(60) + "'), "
-        "(3, '0dfo', 4, 2026, NULL), (4, '0dfo', 3, 2026, NULL)",
+        "(1, '0cfo', 4, 2026, '" +
+            serviceTimeText(5) +
+            "'), "
+            "(2, '0cfo', 3, 2026, '" +
+            serviceTimeText(60) +
+            "'), "
+            "(3, '0dfo', 4, 2026, NULL), (4, '0dfo', 3, 2026, NULL)",
         "INSERT INTO `разрешениеИнд` VALUES (123, 1), (123, 2), (9001, 3), (9001, 4)",
         "INSERT INTO `current_var` VALUES "
         "(7, 'loc', 'Концовка локальная ФЕР', 'Да', '1', '0', '0', '0', '1', 'ОБЩ', '', 'K7', "
-        "'БИМ', 'Нет', '4', '" + serviceTimeText(7) + "'), "
-        "(12, 'res', 'Ресурсная концовка 2026', 'Нет', '0', '1', '0', '0', '0', '', 'limz.dbf', "
-        "'R12', 'РИМ', 'Да', '2', '" + serviceTimeText(7) + "'), "
-        "(5, 'res', 'Ресурсная концовка прежняя', 'Нет', '0', '1', '0', '0', '0', '', '', 'R5', "
-        "'РИМ', 'Да', '2', '" + serviceTimeText(60) + "')",
+        "'БИМ', 'Нет', '4', '" +
+            serviceTimeText(7) +
+            "'), "
+            "(12, 'res', 'Ресурсная концовка 2026', 'Нет', '0', '1', '0', '0', '0', '', "
+            "'limz.dbf', "
+            "'R12', 'РИМ', 'Да', '2', '" +
+            serviceTimeText(7) +
+            "'), "
+            "(5, 'res', 'Ресурсная концовка прежняя', 'Нет', '0', '1', '0', '0', '0', '', '', "
+            "'R5', "
+            "'РИМ', 'Да', '2', '" +
+            serviceTimeText(60) + "')",
     };
     for (const QString& statement : statements) {
         if (!m_service.sql(statement))
@@ -133,10 +151,9 @@ bool FlowWorld::buildWinRikFolder()
     const QString fr20 = QStringLiteral("NB/FR20_fr20");
     const QString gs22 = QStringLiteral("NB/GS22_gs22");
     const bool built =
-        rik.writeInstal({{QStringLiteral("ФЕР-2020"), QStringLiteral("fr20"),
-                          windowsDir(rik.path(fr20))},
-                         {QStringLiteral("ГЭСН-2022"), QStringLiteral("gs22"),
-                          windowsDir(rik.path(gs22))}}) &&
+        rik.writeInstal(
+            {{QStringLiteral("ФЕР-2020"), QStringLiteral("fr20"), windowsDir(rik.path(fr20))},
+             {QStringLiteral("ГЭСН-2022"), QStringLiteral("gs22"), windowsDir(rik.path(gs22))}}) &&
         rik.writeNbIni(fr20, QStringLiteral("5"), QStringLiteral("ФЕР-2020")) &&
         rik.writeDealerIni(fr20, fr20NrspText()) &&
         rik.writeFile(fr20 + QStringLiteral("/tables.dbf"), "fer tables 5") &&
@@ -188,7 +205,8 @@ bool FlowWorld::serveArchives()
         {QStringLiteral("update_grand/grand_0dfo_2026_4.zip"),
          {{QStringLiteral("Индексы/ДФО_2026_4/prices.dbf"), "prices 2026/4"}}},
         {QStringLiteral("downloads/nb/spb/fr20.zip"),
-         {{QStringLiteral("NB/FR20_fr20/nb.ini"), nbIni(QStringLiteral("5.1"), QStringLiteral("ФЕР-2020"))},
+         {{QStringLiteral("NB/FR20_fr20/nb.ini"),
+           nbIni(QStringLiteral("5.1"), QStringLiteral("ФЕР-2020"))},
           {QStringLiteral("NB/FR20_fr20/tables.dbf"), "fer tables 5.1"}}},
         {QStringLiteral("downloads/nb/spb/tr01.zip"),
          {{QStringLiteral("NB/TR01_tr01/nb.ini"),
@@ -198,7 +216,8 @@ bool FlowWorld::serveArchives()
          {{QStringLiteral("NB/GS22_gs22/nrspcmnt.dbf"), "new norms"},
           {QStringLiteral("NB/GS22_gs22/nrsp.dbf"), "norms"}}},
         {QStringLiteral("update/var/loc_7.dbf.zip"), {{QStringLiteral("loc_7.dbf"), "record 7"}}},
-        {QStringLiteral("update/var/res_12.dbf.zip"), {{QStringLiteral("res_12.dbf"), "record 12"}}},
+        {QStringLiteral("update/var/res_12.dbf.zip"),
+         {{QStringLiteral("res_12.dbf"), "record 12"}}},
     };
     for (const Archive& archive : archives) {
         ArchiveBuilder builder;

@@ -104,8 +104,7 @@ QLineEdit* lineEdit(MainWindow& window, const QString& objectName)
     return generalPage(window).findChild<QLineEdit*>(objectName);
 }
 
-template <typename Control>
-Control* controlTitled(MainWindow& window, const QString& text)
+template <typename Control> Control* controlTitled(MainWindow& window, const QString& text)
 {
     for (Control* control : generalPage(window).findChildren<Control*>()) {
         if (control->text() == text)
@@ -167,7 +166,8 @@ class UpdateRoadTest : public QObject
     {
         const QString marker = m_markers.filePath(QStringLiteral("restart%1").arg(++m_restarts));
         qputenv(qPrintable(restartMarkerVariable), marker.toUtf8());
-        QPushButton* save = controlTitled<QPushButton>(window, QStringLiteral("Сохранить изменения"));
+        QPushButton* save =
+            controlTitled<QPushButton>(window, QStringLiteral("Сохранить изменения"));
         QVERIFY(save);
         save->click();
         qunsetenv(qPrintable(restartMarkerVariable));
@@ -403,7 +403,8 @@ private slots:
         const QVector<VAR> local = endingsRecords(m_world.rikPath(), "loc");
         QCOMPARE(local.size(), 1);
         QCOMPARE(local.first().number, 7);
-        QCOMPARE(decodeDosText(local.first().name).trimmed(), QStringLiteral("Концовка локальная ФЕР"));
+        QCOMPARE(decodeDosText(local.first().name).trimmed(),
+                 QStringLiteral("Концовка локальная ФЕР"));
         QCOMPARE(local.first().baze_4.trimmed(), QStringLiteral("1"));
         QCOMPARE(fileBytes(rik("/sm_r/var/loc_7.dbf")), QByteArray("record 7"));
 
