@@ -53,6 +53,11 @@ int HttpService::bind()
     return m_server->bind_to_port(host, m_options.port) ? m_options.port : -1;
 }
 
+namespace {
+// The server answers each request on one thread, handler and logger alike.
+thread_local bool t_recordedByHandler = false;
+} // namespace
+
 bool HttpService::serve()
 {
     return m_server->listen_after_bind();
@@ -74,6 +79,7 @@ void HttpService::installHandlers()
     });
 
     m_server->Post("/api/", [this](const httplib::Request& request, httplib::Response& response) {
+        recordBeforeAnswer(request);
         const SqlEngine::Answer answer = m_engine.run(QString::fromStdString(request.body));
         if (answer.ok) {
             response.set_content(answer.json.toStdString(), "application/json; charset=utf-8");
@@ -85,6 +91,7 @@ void HttpService::installHandlers()
 
     m_server->Get(R"(/(.*))", [this](const httplib::Request& request,
                                       httplib::Response& response) {
+        recordBeforeAnswer(request);
         if (request.path == "/") {
             response.set_content("zv-devservice\n", "text/plain");
             return;
@@ -111,19 +118,35 @@ void HttpService::installHandlers()
             });
     });
 
+    // Requests no handler took are recorded once their answer is out.
     m_server->set_logger([this](const httplib::Request& request, const httplib::Response&) {
-        if (!m_record.isOpen())
-            return;
-        QJsonObject headers;
-        for (const auto& [name, value] : request.headers)
-            headers.insert(QString::fromStdString(name), QString::fromStdString(value));
-        QJsonObject line{
-            {"method", QString::fromStdString(request.method)},
-            {"path", QString::fromStdString(request.path)},
-            {"headers", headers},
-            {"body", QString::fromLatin1(QByteArray::fromStdString(request.body).toBase64())}};
-        std::lock_guard<std::mutex> lock(m_recordMutex);
-        m_record.write(QJsonDocument(line).toJson(QJsonDocument::Compact) + '\n');
-        m_record.flush();
+        if (!t_recordedByHandler)
+            record(request);
+        t_recordedByHandler = false;
     });
+}
+
+void HttpService::record(const httplib::Request& request)
+{
+    if (!m_record.isOpen())
+        return;
+    QJsonObject headers;
+    for (const auto& [name, value] : request.headers)
+        headers.insert(QString::fromStdString(name), QString::fromStdString(value));
+    QJsonObject line{
+        {"method", QString::fromStdString(request.method)},
+        {"path", QString::fromStdString(request.path)},
+        {"headers", headers},
+        {"body", QString::fromLatin1(QByteArray::fromStdString(request.body).toBase64())}};
+    std::lock_guard<std::mutex> lock(m_recordMutex);
+    m_record.write(QJsonDocument(line).toJson(QJsonDocument::Compact) + '\n');
+    m_record.flush();
+}
+
+// Recorded before the answer goes out: a client that has its answer must
+// find its request in the record already.
+void HttpService::recordBeforeAnswer(const httplib::Request& request)
+{
+    record(request);
+    t_recordedByHandler = true;
 }

@@ -10,6 +10,7 @@
 
 namespace httplib {
 class Server;
+struct Request;
 }
 
 // The HTTP face of the stand-in: POST /api/ runs SQL, GET serves files.
@@ -26,6 +27,8 @@ public:
 
 private:
     void installHandlers();
+    void record(const httplib::Request& request);
+    void recordBeforeAnswer(const httplib::Request& request);
 
     Options m_options;
     SqlEngine& m_engine;
