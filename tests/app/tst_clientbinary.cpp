@@ -65,41 +65,13 @@ private:
 };
 
 // The stand-in of the service on the port the client was built for.
-class ServiceOnBuiltPort
+test::DevServiceProcess::Config onBuiltPort(const QString& date = QString())
 {
-public:
-    explicit ServiceOnBuiltPort(const QString& date = QString())
-    {
-        QStringList arguments{QStringLiteral("--listen"),
-                              QStringLiteral("127.0.0.1:%1").arg(servicePort),
-                              QStringLiteral("--db"), m_dir.filePath(QStringLiteral("db.sqlite"))};
-        if (!date.isEmpty())
-            arguments << QStringLiteral("--date") << date;
-        m_process.start(test::DevServiceProcess::binaryPath(), arguments);
-        QByteArray output;
-        while (m_process.waitForReadyRead(10000)) {
-            output += m_process.readAllStandardOutput();
-            if (output.contains("listening")) {
-                m_listening = true;
-                break;
-            }
-        }
-    }
-    ~ServiceOnBuiltPort()
-    {
-        m_process.terminate();
-        if (!m_process.waitForFinished(5000)) {
-            m_process.kill();
-            m_process.waitForFinished(5000);
-        }
-    }
-    bool listening() const { return m_listening; }
-
-private:
-    QTemporaryDir m_dir;
-    QProcess m_process;
-    bool m_listening = false;
-};
+    test::DevServiceProcess::Config config;
+    config.listenPort = servicePort;
+    config.fixedDate = date;
+    return config;
+}
 
 } // namespace
 
@@ -250,8 +222,8 @@ private slots:
     void firstStartWritesTheDefaultsAndTheAutostartEntry()
     {
         newUser();
-        ServiceOnBuiltPort service;
-        QVERIFY(service.listening());
+        test::DevServiceProcess service;
+        QVERIFY(service.start(onBuiltPort()));
         QProcess client;
         startClient(client);
         const QString window = m_display.waitForWindow(client, mainTitle);
@@ -283,8 +255,8 @@ private slots:
         // The entry is never checked at start-up: a removed one stays removed.
         QVERIFY(QFile::remove(autostartPath()));
 
-        ServiceOnBuiltPort service;
-        QVERIFY(service.listening());
+        test::DevServiceProcess service;
+        QVERIFY(service.start(onBuiltPort()));
         QProcess client;
         startClient(client);
         QVERIFY(!m_display.waitForWindow(client, mainTitle).isEmpty());
@@ -304,8 +276,8 @@ private slots:
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(partial);
         }
-        ServiceOnBuiltPort service;
-        QVERIFY(service.listening());
+        test::DevServiceProcess service;
+        QVERIFY(service.start(onBuiltPort()));
         QProcess client;
         startClient(client);
         QVERIFY(!m_display.waitForWindow(client, mainTitle).isEmpty());
@@ -319,8 +291,8 @@ private slots:
     void restartedCopyWaitsForThePreviousOne()
     {
         newUser();
-        ServiceOnBuiltPort service;
-        QVERIFY(service.listening());
+        test::DevServiceProcess service;
+        QVERIFY(service.start(onBuiltPort()));
         Dummy previous(m_work.path(), QStringLiteral("zelvinorapa"));
         QVERIFY(previous.running());
         QProcess client;
@@ -373,8 +345,8 @@ private slots:
     void twoDaysApartShowsTheDateMessage()
     {
         newUser();
-        ServiceOnBuiltPort service(QDate::currentDate().addDays(2).toString(Qt::ISODate));
-        QVERIFY(service.listening());
+        test::DevServiceProcess service;
+        QVERIFY(service.start(onBuiltPort(QDate::currentDate().addDays(2).toString(Qt::ISODate))));
         QProcess client;
         startClient(client);
         const QString date =

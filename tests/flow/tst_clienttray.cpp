@@ -7,7 +7,6 @@
 #include "settings/settingkeys.h"
 #include "settings/settingsstore.h"
 #include "tests/app/xvfbdisplay.h"
-#include "tests/flow/builtportservice.h"
 #include "tests/flow/trayhost.h"
 #include "tests/support/devserviceprocess.h"
 #include "tests/support/winrikfolderbuilder.h"
@@ -26,6 +25,18 @@
 using namespace zv;
 
 namespace {
+
+// The address the client under test was built with.
+constexpr int builtPort = 18765;
+
+// The stand-in there, with its demo data and every request recorded.
+test::DevServiceProcess::Config onBuiltPort()
+{
+    test::DevServiceProcess::Config config;
+    config.listenPort = builtPort;
+    config.record = true;
+    return config;
+}
 
 const QString mainTitle = QStringLiteral("Личный кабинет Зелвинора");
 // main() gives the window this minimum width; menus and boxes are narrower.
@@ -184,15 +195,15 @@ private slots:
             isProcessRunningIn(QStringLiteral("/proc"), winrikImageName, -1))
             QFAIL("another copy of the client or WinRIK runs on this machine");
         QTcpServer probe;
-        if (!probe.listen(QHostAddress::LocalHost, BuiltPortService::port))
+        if (!probe.listen(QHostAddress::LocalHost, builtPort))
             QFAIL("port 18765 is taken by another program");
     }
 
     void trayMenuHidesTheWindowAndEndsTheClient()
     {
         newUser();
-        BuiltPortService service;
-        QVERIFY(service.start());
+        test::DevServiceProcess service;
+        QVERIFY(service.start(onBuiltPort()));
         QProcess client;
         startClient(client);
 
@@ -203,11 +214,11 @@ private slots:
         // No message box: the date agreed and the catalogue was built.
         QCOMPARE(windows.others, QStringList());
         QVERIFY(waitUntil([&] {
-            return service.statements().contains(
+            return service.recordedStatements().contains(
                 statements::rikSubscription(QStringLiteral("123")));
         }));
         QVERIFY(
-            service.statements().contains(statements::productVersion(statements::productClient)));
+            service.recordedStatements().contains(statements::productVersion(statements::productClient)));
 
         chooseFromTrayMenu(client, 0); // "Свернуть"
         if (QTest::currentTestFailed())
@@ -249,16 +260,16 @@ private slots:
 
         // The service is reachable from here on: a download tab would now
         // ask it for the account and the catalogue before the window shows.
-        BuiltPortService service;
-        QVERIFY(service.start());
+        test::DevServiceProcess service;
+        QVERIFY(service.start(onBuiltPort()));
         QVERIFY(m_display.pressReturnIn(date));
         ClientWindows windows;
         QVERIFY(waitUntil([&] { return !(windows = windowsOf(client)).main.isEmpty(); }));
         QCOMPARE(windows.others, QStringList());
         const QString probe = QStringLiteral("SELECT 'after the window showed'");
-        QVERIFY(service.post(probe));
-        QVERIFY(waitUntil([&] { return service.statements().contains(probe); }));
-        QCOMPARE(service.statements(), QStringList{probe});
+        QVERIFY(service.sql(probe));
+        QVERIFY(waitUntil([&] { return service.recordedStatements().contains(probe); }));
+        QCOMPARE(service.recordedStatements(), QStringList{probe});
 
         stopClient(client);
         QVERIFY(client.readAllStandardError().contains("Error: Connection refused"));

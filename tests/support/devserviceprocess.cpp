@@ -27,7 +27,7 @@ QString DevServiceProcess::binaryPath()
 
 bool DevServiceProcess::start(const Config& config)
 {
-    QStringList arguments{QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"),
+    QStringList arguments{QStringLiteral("--listen"), QStringLiteral("127.0.0.1:%1").arg(config.listenPort),
                           QStringLiteral("--db"),
                           config.dbPath.isEmpty() ? m_dir.filePath(QStringLiteral("service.db"))
                                                   : config.dbPath};
@@ -104,6 +104,15 @@ QJsonArray DevServiceProcess::recorded() const
             lines.append(QJsonDocument::fromJson(line).object());
     }
     return lines;
+}
+
+QStringList DevServiceProcess::recordedStatements() const
+{
+    QStringList texts;
+    for (const QJsonValue& request : recorded())
+        texts << QString::fromUtf8(
+            QByteArray::fromBase64(request.toObject().value(QStringLiteral("body")).toString().toLatin1()));
+    return texts;
 }
 
 int unusedPort()

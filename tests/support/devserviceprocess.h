@@ -21,6 +21,7 @@ public:
         int latencyMs = 0;
         bool record = false;
         QString dbPath;     // empty: a fresh file of this process
+        int listenPort = 0; // 0: any free port
     };
 
     DevServiceProcess() = default;
@@ -37,6 +38,8 @@ public:
     bool sql(const QString& statement, QJsonArray* rows = nullptr) const;
     // Requests received so far (needs Config::record), one JSON object each.
     QJsonArray recorded() const;
+    // The SQL texts of the recorded requests, in the order they came.
+    QStringList recordedStatements() const;
 
     static QString binaryPath();
 
