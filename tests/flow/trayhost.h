@@ -25,6 +25,7 @@ private:
     QString panelWindow() const;
 
     const XvfbDisplay& m_display;
+    bool startOnce();
     QProcess m_process;
 };
 
