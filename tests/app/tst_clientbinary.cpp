@@ -131,20 +131,24 @@ class ClientBinaryTest : public QObject
         }
     }
 
+    // For a failure message: whether the client ended, what it showed and said.
+    QString whatTheClientDid(QProcess& client) const
+    {
+        const bool ended = client.state() == QProcess::NotRunning;
+        return QStringLiteral("client %1, windows: %2; error output: %3")
+            .arg(ended ? QStringLiteral("ended with code %1").arg(client.exitCode())
+                       : QStringLiteral("still running"))
+            .arg(QStringList(m_display.windowsOf(client.processId()).values()).join(", "))
+            .arg(QString::fromUtf8(client.readAllStandardError()));
+    }
+
     // The one box the client shows is closed with Return; the client must
     // then end by itself with exit code 0. Answers its error output.
     QString refusalClosedByUser(QProcess& client)
     {
         const QString box = m_display.waitForWindow(client, startRefused);
-        if (box.isEmpty()) {
-            // Say what the client did instead, so a failure can be understood.
-            const bool ended = client.state() == QProcess::NotRunning;
-            return QStringLiteral("no refusal box; client %1, windows: %2; error output: %3")
-                .arg(ended ? QStringLiteral("ended with code %1").arg(client.exitCode())
-                           : QStringLiteral("still running"))
-                .arg(QStringList(m_display.windowsOf(client.processId()).values()).join(", "))
-                .arg(QString::fromUtf8(client.readAllStandardError()));
-        }
+        if (box.isEmpty())
+            return QStringLiteral("no refusal box; ") + whatTheClientDid(client);
         if (m_display.windowsOf(client.processId()).size() != 1)
             return QStringLiteral("more than the refusal box on screen");
         if (!m_display.pressReturnIn(box))
@@ -328,7 +332,9 @@ private slots:
         startClient(client);
         const QString connection =
             m_display.waitForWindow(client, QStringLiteral("Ошибка подключения"));
-        QVERIFY(!connection.isEmpty());
+        // Asked only on failure: it reads the client's error output.
+        if (connection.isEmpty())
+            QFAIL(qPrintable(whatTheClientDid(client)));
         QCOMPARE(m_display.windowsOf(client.processId()).size(), 1);
         QVERIFY(m_display.pressReturnIn(connection));
         const QString date =

@@ -27,10 +27,13 @@ bool XvfbDisplay::start()
             continue;
         m_name = QStringLiteral(":%1").arg(number);
         m_server.setProcessChannelMode(QProcess::ForwardedChannels);
+        // Without -noreset the server resets whenever its last client leaves
+        // (each xdotool call is one), and a client connecting just then is
+        // turned away: "could not connect to display".
         m_server.start(QStringLiteral("Xvfb"),
                        {m_name, QStringLiteral("-screen"), QStringLiteral("0"),
                         QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
-                        QStringLiteral("tcp")});
+                        QStringLiteral("tcp"), QStringLiteral("-noreset")});
         if (!m_server.waitForStarted(10000))
             return false;
         for (int attempt = 0; attempt < 100; ++attempt) {
