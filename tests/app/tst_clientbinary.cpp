@@ -131,6 +131,18 @@ class ClientBinaryTest : public QObject
         }
     }
 
+    QString m_failure;
+
+    // Waits for the main window; on failure m_failure says what came instead.
+    bool mainWindowShows(QProcess& client)
+    {
+        // Generous: on a loaded machine the first start of a fresh build is slow.
+        if (!m_display.waitForWindow(client, mainTitle, 60000).isEmpty())
+            return true;
+        m_failure = QStringLiteral("no main window; ") + whatTheClientDid(client);
+        return false;
+    }
+
     // For a failure message: whether the client ended, what it showed and said.
     QString whatTheClientDid(QProcess& client) const
     {
@@ -263,7 +275,7 @@ private slots:
         QVERIFY(service.start(onBuiltPort()));
         QProcess client;
         startClient(client);
-        QVERIFY(!m_display.waitForWindow(client, mainTitle).isEmpty());
+        QVERIFY2(mainWindowShows(client), qPrintable(m_failure));
         stopClient(client);
         QCOMPARE(fileBytes(storePath()), store);
         QCOMPARE(QFileInfo(storePath()).lastModified(), written);
@@ -284,7 +296,7 @@ private slots:
         QVERIFY(service.start(onBuiltPort()));
         QProcess client;
         startClient(client);
-        QVERIFY(!m_display.waitForWindow(client, mainTitle).isEmpty());
+        QVERIFY2(mainWindowShows(client), qPrintable(m_failure));
         stopClient(client);
         QCOMPARE(fileBytes(storePath()), partial);
         QVERIFY(!QFile::exists(autostartPath()));
@@ -305,7 +317,7 @@ private slots:
         QVERIFY(m_display.windowsOf(client.processId()).isEmpty());
         QCOMPARE(client.state(), QProcess::Running);
         previous.stop();
-        QVERIFY(!m_display.waitForWindow(client, mainTitle).isEmpty());
+        QVERIFY2(mainWindowShows(client), qPrintable(m_failure));
         QCOMPARE(m_display.windowsOf(client.processId()).size(), 1);
         stopClient(client);
     }
@@ -343,7 +355,7 @@ private slots:
         QCOMPARE(m_display.windowsOf(client.processId()).size(), 1);
         QVERIFY(m_display.pressReturnIn(date));
         // Start-up goes on to the window.
-        QVERIFY(!m_display.waitForWindow(client, mainTitle).isEmpty());
+        QVERIFY2(mainWindowShows(client), qPrintable(m_failure));
         stopClient(client);
         QVERIFY(client.readAllStandardError().contains("Error: "));
     }
@@ -359,7 +371,7 @@ private slots:
             m_display.waitForWindow(client, QStringLiteral("Ошибка настроек даты"));
         QVERIFY(!date.isEmpty());
         QVERIFY(m_display.pressReturnIn(date));
-        QVERIFY(!m_display.waitForWindow(client, mainTitle).isEmpty());
+        QVERIFY2(mainWindowShows(client), qPrintable(m_failure));
         stopClient(client);
     }
 };
