@@ -105,6 +105,9 @@ private:
     QMap<QString, QTreeWidgetItem*> m_categoryNodes;
     bool m_useRik = false;
     bool m_useGrand = false;
+    // Why each item of the last action failed, by URL; kept across the
+    // rebuild that follows the action so the reason stays in sight.
+    QMap<QString, QString> m_failureReasons;
 
     // Guards against a rebuild emptying the table beneath a build or an
     // action that waits for the service in a nested event loop.

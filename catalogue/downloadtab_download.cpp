@@ -28,8 +28,13 @@ bool DownloadTab::downloadFile()
             *m_table, row, zv::cells::newStatusLabel(zv::status::received, zv::status::doneStyle));
     });
     zv::cells::putStatusWidget(*m_table, row, new QProgressBar);
-    const bool ok = download.run(*manager, zv::cells::urlAt(*m_table, row), &m_reply);
+    const QString url = zv::cells::urlAt(*m_table, row);
+    const bool ok = download.run(*manager, url, &m_reply);
     manager->deleteLater();
+    if (ok)
+        m_failureReasons.remove(url);
+    else
+        m_failureReasons.insert(url, download.failureReason());
     return ok;
 }
 

@@ -1,6 +1,7 @@
 // One archive from the download cache installed into its program's folder.
 #include "catalogue/downloadtab.h"
 
+#include "catalogue/cataloguetable.h"
 #include "install/installer.h"
 #include "settings/settingkeys.h"
 
@@ -13,5 +14,10 @@ bool DownloadTab::installFile(const QString& archive, const QString& itemClass)
     installer.setNbIniPaths(m_nbIniPaths);
     const bool installed = installer.installFile(archive, itemClass);
     m_nbIniPaths = installer.nbIniPaths();
+    const QString url = zv::cells::urlAt(*m_table, m_currentRow);
+    if (installed)
+        m_failureReasons.remove(url);
+    else
+        m_failureReasons.insert(url, installer.failureReason());
     return installed;
 }

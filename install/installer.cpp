@@ -76,6 +76,19 @@ void Installer::setClientExit(std::function<void()> exitClient)
 
 bool Installer::installFile(const QString& archive, const QString& itemClass)
 {
+    m_failureReason.clear();
+    if (installByClass(archive, itemClass))
+        return true;
+    // Steps that know better say so themselves; every other failure still
+    // names the archive, and the log has the details.
+    if (m_failureReason.isEmpty())
+        m_failureReason = QStringLiteral("Не удалось установить %1, подробности в журнале")
+                              .arg(QFileInfo(archive).fileName());
+    return false;
+}
+
+bool Installer::installByClass(const QString& archive, const QString& itemClass)
+{
     if (!QFileInfo(archive).isFile())
         return false;
     if (!isTrustedCacheFile(archive)) {

@@ -38,8 +38,12 @@ public:
     // itemClass: "rikInd", "grandInd", "rikNB", "rikNRSP", "rikVarLoc",
     // "rikVarRes", "rikUser", "rik" or "zelvinoraPA".
     bool installFile(const QString& archive, const QString& itemClass);
+    // Why the last installFile failed, in one sentence for the user; empty
+    // after a success.
+    QString failureReason() const { return m_failureReason; }
 
 private:
+    bool installByClass(const QString& archive, const QString& itemClass);
     bool startOwnSetup(const QString& archive);
     bool installRikProgram(QProcess& process, const QString& archive);
     bool installUserFile(QProcess& process, const QString& archive);
@@ -62,6 +66,7 @@ private:
     QStringList m_nbIniPaths;
     SevenZipRun m_sevenZip;
     std::function<void()> m_exitClient;
+    QString m_failureReason;
 };
 
 } // namespace zv

@@ -65,17 +65,24 @@ bool prepareTarget(const QString& target)
 
 FileDownload::FileDownload(QObject* parent) : QObject(parent) {}
 
+bool FileDownload::fail(const QString& reason)
+{
+    m_failureReason = reason;
+    return false;
+}
+
 bool FileDownload::run(QNetworkAccessManager& manager, const QString& relativePath,
                        QNetworkReply** replySlot)
 {
+    m_failureReason.clear();
     if (!isSafeRelativePath(relativePath)) {
         ZV_ERROR() << "downloadFile: refused a path that leaves the download cache: "
                    << relativePath;
-        return false;
+        return fail(QStringLiteral("Недопустимый путь к файлу: %1").arg(relativePath));
     }
     const QString target = cachePathOf(relativePath);
     if (!prepareTarget(target))
-        return false;
+        return fail(QStringLiteral("Папка загрузок недоступна: %1").arg(target));
 
     // The temporary file lies beside the target, so the final rename stays on
     // one file system and replaces the target in one step.
@@ -84,7 +91,7 @@ bool FileDownload::run(QNetworkAccessManager& manager, const QString& relativePa
     QSaveFile file(target);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         ZV_ERROR() << "Cannot write file: " << target << " " << file.errorString();
-        return false;
+        return fail(QStringLiteral("Не удалось записать файл: %1").arg(target));
     }
 
     QNetworkRequest request(serviceFileAddress(relativePath));
@@ -132,19 +139,20 @@ bool FileDownload::run(QNetworkAccessManager& manager, const QString& relativePa
     if (networkFailed || !statusError.isEmpty()) {
         file.cancelWriting();
         ZV_ERROR() << "downloadFile: " << (networkFailed ? networkError : statusError);
-        return false;
+        return fail(QStringLiteral("Файл не скачан: %1")
+                        .arg(networkFailed ? networkError : statusError));
     }
     if (writeFailed) {
         const QString error = file.errorString();
         file.cancelWriting();
         ZV_ERROR() << "Cannot write file: " << target << " " << error;
-        return false;
+        return fail(QStringLiteral("Не удалось записать файл: %1").arg(target));
     }
     emit received();
     ZV_INFO() << "File is download: " << relativePath;
     if (!file.commit()) {
         ZV_ERROR() << "Cannot write file: " << target << " " << file.errorString();
-        return false;
+        return fail(QStringLiteral("Не удалось записать файл: %1").arg(target));
     }
     return true;
 }

@@ -27,10 +27,19 @@ public:
     bool run(QNetworkAccessManager& manager, const QString& relativePath,
              QNetworkReply** replySlot = nullptr);
 
+    // Why the last run failed, in one sentence for the user; empty after a
+    // success.
+    QString failureReason() const { return m_failureReason; }
+
 signals:
     void progress(qint64 received, qint64 total);
     // The whole body has arrived without a network error.
     void received();
+
+private:
+    bool fail(const QString& reason);
+
+    QString m_failureReason;
 };
 
 // The status-cell text of a download in progress: the percentage with at most
