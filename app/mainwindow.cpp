@@ -1,12 +1,14 @@
 #include "app/mainwindow.h"
 
 #include "app/defaultsettings.h"
-#include "app/processcheck.h"
 #include "app/serverdate.h"
+#include "install/installtransaction.h"
+#include "install/processcheck.h"
 #include "service/logging.h"
 #include "service/proxy.h"
 #include "service/serviceexchange.h"
 #include "service/statements.h"
+#include "settings/settingkeys.h"
 
 #include <QMessageBox>
 #include <QNetworkAccessManager>
@@ -20,6 +22,10 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     if (zv::probeProcess(zv::winrikImageName))
         refuseStartup(QStringLiteral("Перед установкой обновления, закройте программу WinRIK и "
                                      "запустите заново."));
+    // Before anything reads the folders: an installation a crash cut short
+    // is undone, so WinRIK and the catalogue see the data as it was.
+    zv::restoreInterruptedInstall(m_settings.value(zv::keys::rikPath).toString());
+    zv::restoreInterruptedInstall(m_settings.value(zv::keys::grandPath).toString());
 
     const bool dateOk = zv::datesAgree(getServerDate(), QDate::currentDate());
     if (!dateOk)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "install/processcheck.h"
+
 #include <QStringList>
 
 // A restart starts the new copy before the old one has gone. The new copy's
@@ -19,9 +21,6 @@ QStringList restartArguments(qint64 ownPid);
 
 // The process id named by restartArguments, or -1 when there is none.
 qint64 restartedAfterPid(const QStringList& arguments);
-
-// True once the process has ended (or never existed).
-bool processHasEnded(qint64 pid);
 
 // Waits, keeping no event loop, until the process named in the arguments has
 // ended or timeoutMs passed. Answers whether nothing is left to wait for.

@@ -466,9 +466,11 @@ bool DbfTable::save(const QString& path)
     if (m_header.isEmpty())
         return fail(QStringLiteral("%1: there is no table to write").arg(path));
     // QSaveFile writes a copy beside the table and renames it over the table
-    // only when every byte reached the disk.
+    // only when every byte reached the disk. Unbuffered, because a buffered
+    // QSaveFile takes a short write (a full disk) for success and commits
+    // the cut table.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return fail(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
     const QByteArray bytes = toBytes();
     if (file.write(bytes) != bytes.size()) {

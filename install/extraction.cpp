@@ -2,7 +2,11 @@
 
 #include "service/logging.h"
 
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <QTimer>
 
 namespace zv {
 
@@ -11,6 +15,7 @@ namespace {
 // SIGKILL or TerminateProcess end a process at once; this only bounds the
 // wait for the system to report it.
 constexpr int stoppedWaitMs = 30000;
+constexpr int watchIntervalMs = 200;
 
 // The log names the program the way an operator would look for it: the
 // current folder as the environment tells it, then the program's name.
@@ -20,32 +25,103 @@ QString programInLog(const SevenZipRun& run)
            QFileInfo(run.program).fileName() + QLatin1Char('.');
 }
 
-bool startProgram(QProcess& process, const QStringList& arguments, const SevenZipRun& run)
+// With -bsp1 7-Zip rewrites its percentage in place with backspaces; the
+// last figure in what arrived is the current one.
+int lastPercentIn(const QByteArray& output)
 {
-    prepareSevenZipRun(process);
-    process.start(run.program, arguments, QIODevice::ReadWrite);
-    if (!process.waitForStarted(run.startLimitMs)) {
-        ZV_ERROR() << "Start error: " << programInLog(run);
-        // A start that is merely slow must not turn into a run nobody waits for.
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished(stoppedWaitMs);
-        }
-        return false;
-    }
-    ZV_INFO() << "Started: " << programInLog(run);
-    return true;
+    static const QRegularExpression percent(QStringLiteral("(\\d{1,3})%"));
+    int found = -1;
+    auto matches = percent.globalMatch(QString::fromLatin1(output));
+    while (matches.hasNext())
+        found = matches.next().captured(1).toInt();
+    return found;
 }
 
-bool waitForEnd(QProcess& process, const SevenZipRun& run)
+void stopNow(QProcess& process)
 {
-    if (process.waitForFinished(run.finishLimitMs))
-        return true;
-    ZV_ERROR() << "Finished error: " << programInLog(run);
     process.kill();
     if (!process.waitForFinished(stoppedWaitMs))
-        ZV_ERROR() << "Finished error: " << programInLog(run) << " It could not be stopped.";
-    return false;
+        ZV_ERROR() << "7-Zip could not be stopped.";
+}
+
+// Runs the program in a local event loop until it ends, fails to start,
+// stalls or is stopped. Standard output is collected when asked for.
+SevenZipEnd runProgram(QProcess& process, const QStringList& arguments, const SevenZipRun& run,
+                       QByteArray* output)
+{
+    prepareSevenZipRun(process);
+    QEventLoop loop;
+    QElapsedTimer sinceStart;
+    QElapsedTimer sinceLife;
+    bool started = false;
+    bool startFailed = false;
+    int lastPercent = -1;
+    QObject::connect(&process, &QProcess::started, &loop, [&] {
+        started = true;
+        ZV_INFO() << "Started: " << programInLog(run);
+    });
+    QObject::connect(&process, &QProcess::readyReadStandardError, &loop,
+                     [&] { sinceLife.restart(); });
+    QObject::connect(&process, &QProcess::errorOccurred, &loop,
+                     [&](QProcess::ProcessError error) {
+                         if (error == QProcess::FailedToStart) {
+                             startFailed = true;
+                             loop.quit();
+                         }
+                     });
+    QObject::connect(&process, qOverload<int, QProcess::ExitStatus>(&QProcess::finished), &loop,
+                     &QEventLoop::quit);
+    QObject::connect(&process, &QProcess::readyReadStandardOutput, &loop, [&] {
+        const QByteArray chunk = process.readAllStandardOutput();
+        sinceLife.restart();
+        if (output)
+            output->append(chunk);
+        const int percent = lastPercentIn(chunk);
+        if (percent >= 0 && percent != lastPercent && run.progress) {
+            lastPercent = percent;
+            run.progress(percent);
+        }
+    });
+    SevenZipEnd end = SevenZipEnd::Done;
+    QTimer watch;
+    watch.setInterval(watchIntervalMs);
+    QObject::connect(&watch, &QTimer::timeout, &loop, [&] {
+        if (!started && sinceStart.elapsed() > run.startLimitMs) {
+            startFailed = true;
+        } else if (run.stopRequested && run.stopRequested()) {
+            end = SevenZipEnd::Stopped;
+        } else if (started && sinceLife.elapsed() > run.stallLimitMs) {
+            end = SevenZipEnd::Stalled;
+        } else {
+            return;
+        }
+        loop.quit();
+    });
+    sinceStart.start();
+    sinceLife.start();
+    process.start(run.program, arguments, QIODevice::ReadWrite);
+    watch.start();
+    if (process.state() != QProcess::NotRunning || !startFailed)
+        loop.exec();
+    watch.stop();
+    process.disconnect(&loop);
+    if (startFailed) {
+        ZV_ERROR() << "Start error: " << programInLog(run);
+        // A start that is merely slow must not turn into a run nobody waits for.
+        if (process.state() != QProcess::NotRunning)
+            stopNow(process);
+        return SevenZipEnd::NotStarted;
+    }
+    if (end != SevenZipEnd::Done) {
+        ZV_ERROR() << "Finished error: " << programInLog(run)
+                   << (end == SevenZipEnd::Stopped ? " Stopped by the user."
+                                                   : " No progress for too long.");
+        stopNow(process);
+        return end;
+    }
+    if (output)
+        output->append(process.readAllStandardOutput());
+    return SevenZipEnd::Done;
 }
 
 // 7-Zip's exit codes: 0 done, 1 done with warnings, 2 fatal error, 7 bad
@@ -70,33 +146,62 @@ bool endedWell(QProcess& process, const QString& operation, const QString& archi
     return true;
 }
 
+bool runAndCheck(QProcess& process, const QStringList& arguments, const QString& operation,
+                 const QString& archive, const SevenZipRun& run, SevenZipEnd* end,
+                 QByteArray* output = nullptr)
+{
+    SevenZipEnd ended = runProgram(process, arguments, run, output);
+    if (ended == SevenZipEnd::Done && !endedWell(process, operation, archive, run))
+        ended = SevenZipEnd::Failed;
+    if (end)
+        *end = ended;
+    return ended == SevenZipEnd::Done;
+}
+
 } // namespace
 
 bool extractArchive(QProcess& process, const QString& command, const QString& archive,
-                    const QString& target, const SevenZipRun& run)
+                    const QString& target, const SevenZipRun& run, SevenZipEnd* end)
 {
     if (command != QLatin1String("x") && command != QLatin1String("e")) {
         ZV_ERROR() << "extractArchive: unknown command " << command << " (" << archive << ")";
+        if (end)
+            *end = SevenZipEnd::Failed;
         return false;
     }
     process.setProcessChannelMode(QProcess::SeparateChannels);
     const QStringList arguments{command, archive, QStringLiteral("-y"),
-                                QStringLiteral("-o") + target};
-    if (!startProgram(process, arguments, run) || !waitForEnd(process, run) ||
-        !endedWell(process, QStringLiteral("Extract"), archive, run))
+                                QStringLiteral("-o") + target, QStringLiteral("-bsp1")};
+    if (!runAndCheck(process, arguments, QStringLiteral("Extract"), archive, run, end))
         return false;
     ZV_INFO() << "Extract completed: " << archive;
     return true;
 }
 
-bool listArchive(QProcess& process, const QString& archive, const SevenZipRun& run)
+bool testArchive(QProcess& process, const QString& archive, const SevenZipRun& run,
+                 SevenZipEnd* end)
+{
+    process.setProcessChannelMode(QProcess::SeparateChannels);
+    return runAndCheck(process, {QStringLiteral("t"), archive, QStringLiteral("-bsp1")},
+                       QStringLiteral("Test"), archive, run, end);
+}
+
+bool listArchive(QProcess& process, const QString& archive, const SevenZipRun& run,
+                 ArchiveContents* contents)
 {
     process.setProcessChannelMode(QProcess::MergedChannels);
-    if (!startProgram(process, {QStringLiteral("l"), archive}, run) || !waitForEnd(process, run))
-        return false;
-    // The whole listing in one line, after the end, when all of it is there.
-    ZV_INFO() << QString::fromLatin1(process.readAllStandardOutput());
-    return endedWell(process, QStringLiteral("List"), archive, run);
+    QByteArray output;
+    // UTF-8 whatever the console's code page, so Cyrillic names read the
+    // same on every system.
+    const QStringList arguments{QStringLiteral("l"), QStringLiteral("-slt"),
+                                QStringLiteral("-sccUTF-8"), archive};
+    const bool listed =
+        runAndCheck(process, arguments, QStringLiteral("List"), archive, run, nullptr, &output);
+    if (!output.isEmpty())
+        ZV_INFO() << QString::fromUtf8(output);
+    if (listed && contents)
+        *contents = parseTechnicalListing(output);
+    return listed;
 }
 
 } // namespace zv

@@ -1,33 +1,54 @@
 #pragma once
 
+#include "install/archivecontents.h"
 #include "install/extractionprogram.h"
 
 #include <QProcess>
 #include <QString>
 
-// Archives are unpacked by the 7-Zip command-line program, run as a child
-// process and waited for without an event loop.
+#include <functional>
+
+// Archives are tested, listed and unpacked by the 7-Zip command-line
+// program, run as a child process. The client waits for it in a local event
+// loop, so the window keeps repainting and answering while 7-Zip works.
 namespace zv {
 
-// Which program runs and how long the client waits for it to start and to
-// finish (tests shorten the limits and put in stand-in programs).
+// Which program runs, how long the client waits for it to start, and how
+// long a run may go without a sign of life (output or progress) before it
+// is taken for hung and stopped. A run that keeps reporting progress is
+// never stopped, however long a large archive takes. Tests shorten the
+// limits and put in stand-in programs.
 struct SevenZipRun
 {
     QString program = sevenZipProgram();
     int startLimitMs = 30000;
-    int finishLimitMs = 30000;
+    int stallLimitMs = 5 * 60 * 1000;
+    // 7-Zip's percentage, each time it changes.
+    std::function<void(int percent)> progress;
+    // Asked a few times a second; true stops the run (the user's "Прервать").
+    std::function<bool()> stopRequested;
 };
 
-// command "x" unpacks with the archive's folders, "e" puts every file into
-// target itself. Runs <program> <command> <archive> -y -o<target>. True when
-// the program ended within the limit with exit code 0 or 1 (7-Zip's
-// warnings); a later end is waited for after the program was stopped, so no
-// unpacking goes on behind a false answer. Every failure is logged in
-// "Error"; the archive is never touched.
-bool extractArchive(QProcess& process, const QString& command, const QString& archive,
-                    const QString& target, const SevenZipRun& run = SevenZipRun());
+// How a run ended, for the installer to tell the user why.
+enum class SevenZipEnd { Done, NotStarted, Stalled, Stopped, Failed };
 
-// <program> l <archive> with the output in the log ("Info"); the same rules.
-bool listArchive(QProcess& process, const QString& archive, const SevenZipRun& run = SevenZipRun());
+// command "x" unpacks with the archive's folders, "e" puts every file into
+// target itself. Runs <program> <command> <archive> -y -o<target> -bsp1.
+// True when the program ended with exit code 0 or 1 (7-Zip's warnings); a
+// stopped run is waited for until it has ended, so no unpacking goes on
+// behind a false answer. Every failure is logged in "Error"; the archive is
+// never touched.
+bool extractArchive(QProcess& process, const QString& command, const QString& archive,
+                    const QString& target, const SevenZipRun& run = SevenZipRun(),
+                    SevenZipEnd* end = nullptr);
+
+// <program> t <archive>: reads every entry and checks it, writing nothing.
+bool testArchive(QProcess& process, const QString& archive, const SevenZipRun& run = SevenZipRun(),
+                 SevenZipEnd* end = nullptr);
+
+// <program> l -slt <archive> with the output in the log ("Info") and, when
+// contents is given, parsed into it; the same rules.
+bool listArchive(QProcess& process, const QString& archive, const SevenZipRun& run = SevenZipRun(),
+                 ArchiveContents* contents = nullptr);
 
 } // namespace zv

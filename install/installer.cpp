@@ -1,10 +1,7 @@
 #include "install/installer.h"
 
-#include "install/endingsmerge.h"
-#include "install/installerbases.h"
-#include "install/installerfiles.h"
-#include "install/winrikfolder.h"
-#include "service/downloadcache.h"
+#include "install/installtransaction.h"
+#include "install/processcheck.h"
 #include "service/logging.h"
 
 #include <QCoreApplication>
@@ -36,10 +33,9 @@ void removeArchive(const QString& archive)
                      << archive;
 }
 
-bool noMatch(const QString& what, const QString& archive)
+QString nameOf(const QString& archive)
 {
-    ZV_ERROR() << "installFile: " << what << " (" << archive << ")";
-    return false;
+    return QFileInfo(archive).fileName();
 }
 
 } // namespace
@@ -69,6 +65,16 @@ void Installer::setSevenZipRun(const SevenZipRun& run)
     m_sevenZip = run;
 }
 
+void Installer::setProgress(std::function<void(int)> progress)
+{
+    m_progress = std::move(progress);
+}
+
+void Installer::setStopRequested(std::function<bool()> stopRequested)
+{
+    m_sevenZip.stopRequested = std::move(stopRequested);
+}
+
 void Installer::setClientExit(std::function<void()> exitClient)
 {
     m_exitClient = std::move(exitClient);
@@ -77,7 +83,7 @@ void Installer::setClientExit(std::function<void()> exitClient)
 bool Installer::installFile(const QString& archive, const QString& itemClass)
 {
     m_failureReason.clear();
-    if (installByClass(archive, itemClass))
+    if (installAllOrNothing(archive, itemClass))
         return true;
     // Steps that know better say so themselves; every other failure still
     // names the archive, and the log has the details.
@@ -87,172 +93,102 @@ bool Installer::installFile(const QString& archive, const QString& itemClass)
     return false;
 }
 
-bool Installer::installByClass(const QString& archive, const QString& itemClass)
+bool Installer::installAllOrNothing(const QString& archive, const QString& itemClass)
 {
     if (!QFileInfo(archive).isFile())
-        return false;
-    if (!isTrustedCacheFile(archive)) {
-        ZV_ERROR() << "installFile: the cache file is not the user's own and is not installed: "
-                   << archive;
-        return false;
-    }
+        return refuse(QStringLiteral("Архив не найден в папке загрузок: ") + nameOf(archive),
+                      QStringLiteral("installFile: no archive ") + archive);
     if (itemClass == QLatin1String("zelvinoraPA"))
         return startOwnSetup(archive);
+    Plan plan;
+    if (!planFor(archive, itemClass, plan) || !checkArchive(archive, plan))
+        return false;
+    InstallTransaction transaction(plan.root);
+    if (!transaction.begin())
+        return refuse(QStringLiteral("Не удалось подготовить установку в папке ") + plan.root,
+                      QStringLiteral("installFile: no work folder (") + archive + QLatin1Char(')'));
+    if (!unpackAndPlace(archive, plan, transaction) || !followUp(archive, plan, transaction)) {
+        if (!transaction.rollback())
+            m_failureReason += QStringLiteral(" Папка будет восстановлена при следующем запуске.");
+        return false;
+    }
+    transaction.commit();
+    removeArchive(archive);
+    if (m_progress)
+        m_progress(100);
+    return true;
+}
 
+bool Installer::unpackAndPlace(const QString& archive, const Plan& plan,
+                               InstallTransaction& transaction)
+{
     QProcess process;
-    if (itemClass == QLatin1String("rik"))
-        return installRikProgram(process, archive);
-    if (itemClass == QLatin1String("rikUser"))
-        return installUserFile(process, archive);
-    if (itemClass == QLatin1String("rikInd"))
-        return installIndices(process, archive);
-    if (itemClass == QLatin1String("rikNRSP"))
-        return installNrsp(process, archive);
-    if (itemClass == QLatin1String("rikNB"))
-        return installNormBase(process, archive);
-    if (itemClass.contains(QLatin1String("rikVar")))
-        return installEndings(process, archive);
-    if (itemClass == QLatin1String("grandInd"))
-        return installGrandIndices(process, archive);
-    return false;
+    SevenZipRun run = m_sevenZip;
+    if (m_progress)
+        run.progress = [this](int percent) { m_progress(50 + percent / 2); };
+    SevenZipEnd end = SevenZipEnd::Done;
+    if (!extractArchive(process, plan.command, archive, transaction.stagingFolder(), run, &end))
+        return sevenZipFailed(archive, end,
+                              QStringLiteral("Не удалось распаковать архив (нет места на диске "
+                                             "или нет доступа к папке): ") +
+                                  nameOf(archive));
+    // WinRIK may have been started while 7-Zip worked.
+    if (plan.root == m_rikFolder && probeProcess(winrikImageName))
+        return refuse(QStringLiteral("Закройте программу WinRIK и повторите установку."),
+                      QStringLiteral("installFile: WinRIK is running (") + archive +
+                          QLatin1Char(')'));
+    if (stopped(archive))
+        return false;
+    if (!transaction.placeStaged(plan.prefix))
+        return refuse(QStringLiteral("Не удалось заменить файл ") +
+                          QDir::toNativeSeparators(transaction.failedPath()) +
+                          QStringLiteral(": ") + nameOf(archive),
+                      QStringLiteral("installFile: files not placed (") + archive +
+                          QLatin1Char(')'));
+    return true;
 }
 
 bool Installer::startOwnSetup(const QString& archive)
 {
-    if (!QProcess::startDetached(archive, {}, QCoreApplication::applicationDirPath())) {
-        ZV_ERROR() << "installFile: the setup program could not be started: " << archive;
-        return false;
-    }
+    if (!QProcess::startDetached(archive, {}, QCoreApplication::applicationDirPath()))
+        return refuse(QStringLiteral("Не удалось запустить программу установки: ") +
+                          nameOf(archive),
+                      QStringLiteral("installFile: the setup program could not be started: ") +
+                          archive);
     ZV_INFO() << "installFile: setup program started, the client ends: " << archive;
     m_exitClient();
     return true;
 }
 
-bool Installer::installRikProgram(QProcess& process, const QString& archive)
+bool Installer::stopped(const QString& archive)
 {
-    if (!programFolderExists(m_rikFolder, QStringLiteral("WinRIK"), archive) ||
-        !extract(process, QStringLiteral("x"), archive, m_rikFolder))
+    if (!m_sevenZip.stopRequested || !m_sevenZip.stopRequested())
         return false;
-    removeArchive(archive);
-    return true;
+    return !refuse(QStringLiteral("Установка прервана: ") + nameOf(archive),
+                   QStringLiteral("installFile: stopped by the user (") + archive +
+                       QLatin1Char(')'));
 }
 
-bool Installer::installUserFile(QProcess& process, const QString& archive)
+bool Installer::sevenZipFailed(const QString& archive, SevenZipEnd end, const QString& reason)
 {
-    // "e": user.rik belongs in the WinRIK folder itself, whatever folder the
-    // archive keeps it in.
-    if (!programFolderExists(m_rikFolder, QStringLiteral("WinRIK"), archive) ||
-        !extract(process, QStringLiteral("e"), archive, m_rikFolder))
-        return false;
-    removeArchive(archive);
-    return true;
-}
-
-bool Installer::installIndices(QProcess& process, const QString& archive)
-{
-    if (!programFolderExists(m_rikFolder, QStringLiteral("WinRIK"), archive) ||
-        !extract(process, QStringLiteral("x"), archive, m_rikFolder))
-        return false;
-    removeArchive(archive);
-    return true;
-}
-
-bool Installer::installNrsp(QProcess& process, const QString& archive)
-{
-    if (!programFolderExists(m_rikFolder, QStringLiteral("WinRIK"), archive) ||
-        !extract(process, QStringLiteral("x"), archive, m_rikFolder))
-        return false;
-    scanNbIni(QDir(m_rikFolder), m_nbIniPaths);
-    const QString key = nrspKeyOfArchive(archive);
-    if (key.isEmpty())
-        return noMatch(QStringLiteral("the archive name names no normative base"), archive);
-    const QString nbIni = firstNbIniEndingIn(m_nbIniPaths, key);
-    if (nbIni.isEmpty())
-        return noMatch(QStringLiteral("no normative base folder ending in ") + key, archive);
-    if (!stampNrspDate(nbIni.chopped(7), archive))
-        return false;
-    removeArchive(archive);
-    return true;
-}
-
-bool Installer::installNormBase(QProcess& process, const QString& archive)
-{
-    if (!programFolderExists(m_rikFolder, QStringLiteral("WinRIK"), archive) ||
-        !extract(process, QStringLiteral("x"), archive, m_rikFolder) ||
-        !listArchive(process, archive, m_sevenZip))
-        return false;
-    scanNbIni(QDir(m_rikFolder), m_nbIniPaths);
-    const QString code = baseCodeOfArchive(archive);
-    const QString baz = code.mid(code.lastIndexOf(QLatin1Char('/')) + 1);
-    if (baz.isEmpty())
-        return noMatch(QStringLiteral("the archive name names no normative base"), archive);
-    const QString nbIni = firstNbIniEndingIn(m_nbIniPaths, baz);
-    if (nbIni.isEmpty())
-        return noMatch(QStringLiteral("no nb.ini in a folder ending in ") + baz, archive);
-    // The catalogue's keys are lower-cased base ids; a code compared as it
-    // stands would register a base with capitals once more on every install.
-    if (!m_installedBases.contains(baz.toLower())) {
-        if (!addInstalBase(m_rikFolder, code, nbIni, DataTypes::Rik)) {
-            ZV_ERROR() << "Cannot write INSTALL.DBF. (" << archive << ")";
-            return false;
-        }
-    } else {
-        // A reinstalled base brings new tables; WinRIK rebuilds their
-        // indexes when it finds none.
-        removeIndexFiles(nbIni.chopped(7));
-    }
-    removeArchive(archive);
-    return true;
-}
-
-bool Installer::installEndings(QProcess& process, const QString& archive)
-{
-    if (!programFolderExists(m_rikFolder, QStringLiteral("WinRIK"), archive) ||
-        !extract(process, QStringLiteral("x"), archive,
-                 winrik::endingsFolder(m_rikFolder) + QLatin1Char('/')))
-        return false;
-    const EndingsArchiveName name = endingsArchiveName(archive);
-    if (!name.valid)
-        return noMatch(QStringLiteral("the archive name names no endings record"), archive);
-    const VAR* const record = newestOfferedRecord(name.type, name.number);
-    if (!record)
-        return noMatch(QStringLiteral("no offered endings record ") + name.type +
-                           QLatin1Char('_') + QString::number(name.number),
-                       archive);
-    if (!mergeEndings(m_rikFolder, *record, DataTypes::Rik)) {
-        ZV_ERROR() << "Oshibka dobavlenia koncovki v  " << name.type << "_all.dbf. (" << archive
-                   << ")";
-        return false;
-    }
-    removeArchive(archive);
-    return true;
-}
-
-bool Installer::installGrandIndices(QProcess& process, const QString& archive)
-{
-    if (!programFolderExists(m_grandFolder, QStringLiteral("Гранд-Смета"), archive) ||
-        !extract(process, QStringLiteral("x"), archive, m_grandFolder))
-        return false;
-    removeArchive(archive);
-    return true;
-}
-
-// 7-Zip creates a missing target, so a folder setting that is empty or
-// mistyped would scatter the data into the current or a new folder.
-bool Installer::programFolderExists(const QString& folder, const QString& program,
-                                    const QString& archive) const
-{
-    if (!folder.isEmpty() && QFileInfo(folder).isDir())
-        return true;
-    ZV_ERROR() << "installFile: the " << program << " folder \"" << QDir::toNativeSeparators(folder)
-               << "\" does not exist (" << archive << ")";
+    if (end == SevenZipEnd::Stopped)
+        m_failureReason = QStringLiteral("Установка прервана: ") + nameOf(archive);
+    else if (end == SevenZipEnd::Stalled)
+        m_failureReason =
+            QStringLiteral("Программа 7-Zip перестала отвечать, установка отменена: ") +
+            nameOf(archive);
+    else if (end == SevenZipEnd::NotStarted)
+        m_failureReason = QStringLiteral("Не удалось запустить программу 7-Zip");
+    else
+        m_failureReason = reason;
     return false;
 }
 
-bool Installer::extract(QProcess& process, const QString& command, const QString& archive,
-                        const QString& target) const
+bool Installer::refuse(const QString& reason, const QString& logged)
 {
-    return extractArchive(process, command, archive, target, m_sevenZip);
+    m_failureReason = reason;
+    ZV_ERROR() << logged;
+    return false;
 }
 
 const VAR* Installer::newestOfferedRecord(const QString& type, int number) const

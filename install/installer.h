@@ -12,12 +12,17 @@
 
 namespace zv {
 
-// Installs one downloaded archive by its item class: unpacks it into the
-// WinRIK or Гранд-Смета folder and does what that kind of data needs to
-// become visible to WinRIK (INSTAL row, dealer.ini date, index-file removal,
-// endings merge). On success the archive leaves the download cache; on any
-// failure it stays there and the failure is logged, so the user can try
-// again. Archives that are missing or not trusted are refused.
+class InstallTransaction;
+
+// Installs one downloaded archive by its item class into the WinRIK or
+// Гранд-Смета folder, all or nothing. Before the folder is touched the
+// archive must lie in the download cache, its name must say what it is for,
+// 7-Zip must find it whole, none of its entries may lead out of the folder,
+// the disk must hold it, and WinRIK must not be running. It is then unpacked
+// into a work folder beside the data, moved in with the replaced files set
+// aside, and the kind's follow-up work is done (INSTAL row, dealer.ini date,
+// index-file removal, endings merge). A failure at any step puts the folder
+// back as it was and keeps the archive; only full success removes it.
 class Installer
 {
 public:
@@ -31,6 +36,11 @@ public:
     QStringList nbIniPaths() const { return m_nbIniPaths; }
 
     void setSevenZipRun(const SevenZipRun& run);
+    // 0 to 100 over the whole installation (testing, then unpacking).
+    void setProgress(std::function<void(int percent)> progress);
+    // Asked while 7-Zip runs and between the steps; true stops the
+    // installation and rolls it back.
+    void setStopRequested(std::function<bool()> stopRequested);
     // How the client ends once its own setup program runs (by default the
     // process exits with status 0).
     void setClientExit(std::function<void()> exitClient);
@@ -38,25 +48,37 @@ public:
     // itemClass: "rikInd", "grandInd", "rikNB", "rikNRSP", "rikVarLoc",
     // "rikVarRes", "rikUser", "rik" or "zelvinoraPA".
     bool installFile(const QString& archive, const QString& itemClass);
-    // Why the last installFile failed, in one sentence for the user; empty
-    // after a success.
+    // Empty after success; otherwise one sentence for the user.
     QString failureReason() const { return m_failureReason; }
 
 private:
-    bool installByClass(const QString& archive, const QString& itemClass);
-    bool startOwnSetup(const QString& archive);
-    bool installRikProgram(QProcess& process, const QString& archive);
-    bool installUserFile(QProcess& process, const QString& archive);
-    bool installIndices(QProcess& process, const QString& archive);
-    bool installNrsp(QProcess& process, const QString& archive);
-    bool installNormBase(QProcess& process, const QString& archive);
-    bool installEndings(QProcess& process, const QString& archive);
-    bool installGrandIndices(QProcess& process, const QString& archive);
+    // Where an archive goes and what follows, decided from its class and
+    // name before anything is unpacked.
+    struct Plan
+    {
+        QString itemClass;
+        QString root;
+        QString prefix;
+        QString command = QStringLiteral("x");
+        QString baseKey;
+        VAR record;
+    };
 
-    bool programFolderExists(const QString& folder, const QString& program,
-                             const QString& archive) const;
-    bool extract(QProcess& process, const QString& command, const QString& archive,
-                 const QString& target) const;
+    bool installAllOrNothing(const QString& archive, const QString& itemClass);
+    bool planFor(const QString& archive, const QString& itemClass, Plan& plan);
+    bool checkArchive(const QString& archive, const Plan& plan);
+    bool unpackAndPlace(const QString& archive, const Plan& plan, InstallTransaction& transaction);
+    bool followUp(const QString& archive, const Plan& plan, InstallTransaction& transaction);
+    bool stampNrsp(const QString& archive, const Plan& plan, InstallTransaction& transaction);
+    bool registerBase(const QString& archive, const Plan& plan, InstallTransaction& transaction);
+    bool mergeRecord(const QString& archive, const Plan& plan, InstallTransaction& transaction);
+    bool startOwnSetup(const QString& archive);
+
+    bool baseFolderKnown(const Plan& plan, const QStringList& entries) const;
+    bool enoughSpace(const QString& archive, const Plan& plan, qint64 unpacked);
+    bool stopped(const QString& archive);
+    bool sevenZipFailed(const QString& archive, SevenZipEnd end, const QString& reason);
+    bool refuse(const QString& reason, const QString& logged);
     const VAR* newestOfferedRecord(const QString& type, int number) const;
 
     QString m_rikFolder;
@@ -65,6 +87,7 @@ private:
     QVector<VAR> m_offeredEndings;
     QStringList m_nbIniPaths;
     SevenZipRun m_sevenZip;
+    std::function<void(int)> m_progress;
     std::function<void()> m_exitClient;
     QString m_failureReason;
 };

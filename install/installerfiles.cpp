@@ -1,5 +1,8 @@
 #include "install/installerfiles.h"
 
+#include "install/dbfsource.h"
+#include "install/installtransaction.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -13,6 +16,14 @@ const QDir::Filters subFolders = QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSym
                                  QDir::Hidden | QDir::System;
 const QDir::Filters plainFiles = QDir::Files | QDir::Hidden | QDir::System;
 
+// An installation's originals and unpacked files are not the program's data.
+QStringList dataFolders(const QDir& dir)
+{
+    QStringList folders = dir.entryList(subFolders);
+    folders.removeAll(installWorkFolderName);
+    return folders;
+}
+
 } // namespace
 
 void scanNbIni(const QDir& dir, QStringList& nbIniPaths)
@@ -24,7 +35,7 @@ void scanNbIni(const QDir& dir, QStringList& nbIniPaths)
         if (!nbIniPaths.contains(path))
             nbIniPaths << path;
     }
-    const QStringList folders = dir.entryList(subFolders);
+    const QStringList folders = dataFolders(dir);
     for (const QString& name : folders)
         scanNbIni(QDir(dir.absoluteFilePath(name)), nbIniPaths);
 }
@@ -32,7 +43,7 @@ void scanNbIni(const QDir& dir, QStringList& nbIniPaths)
 QStringList findFiles(const QDir& dir, const QStringList& patterns)
 {
     QStringList files;
-    const QStringList folders = dir.entryList(subFolders);
+    const QStringList folders = dataFolders(dir);
     for (const QString& name : folders)
         files << findFiles(QDir(dir.absolutePath() + QLatin1Char('/') + name), patterns);
     const QStringList matching = dir.entryList(patterns, plainFiles);
@@ -51,12 +62,27 @@ void removeIndexFiles(const QString& folder)
 
 QString firstNbIniEndingIn(const QStringList& nbIniPaths, const QString& folderEnd)
 {
-    const QString wanted = folderEnd + QStringLiteral("/nb.ini");
+    if (folderEnd.isEmpty())
+        return QString();
+    const bool needsBoundary = folderEnd.front().isLetterOrNumber();
     for (const QString& path : nbIniPaths) {
-        if (path.contains(wanted, Qt::CaseInsensitive))
+        const QFileInfo file(path);
+        if (file.fileName().compare(QLatin1String("nb.ini"), Qt::CaseInsensitive) != 0)
+            continue;
+        const QString folder = file.dir().dirName();
+        if (!folder.endsWith(folderEnd, Qt::CaseInsensitive))
+            continue;
+        const int before = folder.size() - folderEnd.size() - 1;
+        if (!needsBoundary || before < 0 || !folder.at(before).isLetterOrNumber())
             return path;
     }
     return QString();
+}
+
+QString tableFileIn(const QString& folder, const QString& table)
+{
+    DbfDataSource source(folder, DeletedRows::Shown);
+    return source.open() ? source.tablePath(table) : QString();
 }
 
 QString nrspKeyOfArchive(const QString& archive)

@@ -1,7 +1,7 @@
 // The built client started as a user starts it, on a display of its own:
 // refusals with exit code 0, the first-run defaults and autostart entry, later
 // starts that write nothing, and the messages of an unreachable service.
-#include "app/processcheck.h"
+#include "install/processcheck.h"
 #include "app/restarthandover.h"
 #include "settings/settingkeys.h"
 #include "settings/settingsstore.h"

@@ -2,7 +2,7 @@
 // date check and its messages, the first-run defaults, the tabs with the
 // status bar rule, the tray, minimising, quitting and the restart.
 #include "app/mainwindow.h"
-#include "app/processcheck.h"
+#include "install/processcheck.h"
 #include "app/trayicon.h"
 #include "catalogue/downloadtab.h"
 #include "messageboxcatcher.h"

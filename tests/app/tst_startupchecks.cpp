@@ -1,8 +1,8 @@
 // The rules the start-up sequence decides by: is a program running, how
 // tasklist is asked and read, and whether the service's date agrees.
-#include "app/processcheck.h"
+#include "install/processcheck.h"
 #include "app/serverdate.h"
-#include "app/tasklist.h"
+#include "install/tasklist.h"
 #include "tests/support/devserviceprocess.h"
 
 #include <QCoreApplication>

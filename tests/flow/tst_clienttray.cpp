@@ -2,7 +2,7 @@
 // notification area: its window and tray icon, the tray menu that hides the
 // window and ends the client, and the start without the service, after which
 // the window holds the settings tab alone.
-#include "app/processcheck.h"
+#include "install/processcheck.h"
 #include "service/statements.h"
 #include "settings/settingkeys.h"
 #include "settings/settingsstore.h"

@@ -6,7 +6,7 @@
 // follows. Each step starts where the one before it left the disk and the
 // settings store.
 #include "app/mainwindow.h"
-#include "app/processcheck.h"
+#include "install/processcheck.h"
 #include "app/trayicon.h"
 #include "catalogue/downloadtab.h"
 #include "install/dostext.h"

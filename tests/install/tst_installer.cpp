@@ -364,21 +364,6 @@ private slots:
         QCOMPARE(instalRows().size(), 0);
     }
 
-    void overlongExtractionKeepsTheArchive()
-    {
-        ArchiveBuilder builder;
-        builder.addZeros("IND/big.dbf", 300LL * 1024 * 1024);
-        const QString archive = cached("update/slow/rik_slow.zip", builder);
-        zv::SevenZipRun shortened;
-        shortened.finishLimitMs = 50;
-        LogCapture log;
-        Installer installer(m_rik, m_grand);
-        installer.setSevenZipRun(shortened);
-        QVERIFY(!installer.installFile(archive, "rikInd"));
-        QVERIFY(QFileInfo(archive).isFile());
-        QVERIFY(log.contains("Error", "Finished error: "));
-    }
-
     void unknownClassKeepsTheArchive()
     {
         ArchiveBuilder builder;

@@ -1,6 +1,6 @@
 #include <QtGlobal>
 #ifndef Q_OS_WIN
-#include "app/processcheck.h"
+#include "install/processcheck.h"
 
 #include <QCoreApplication>
 

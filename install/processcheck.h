@@ -3,7 +3,8 @@
 #include <QString>
 
 // Is a program with the given Windows image name running on this computer?
-// Asked twice at start-up: for a second copy of the client and for WinRIK.
+// Asked at start-up (a second copy of the client, WinRIK) and again before
+// an installation touches the WinRIK folder (WinRIK started since).
 namespace zv {
 
 // The image names are fixed: the client is looked for by the name it is
@@ -33,5 +34,8 @@ bool isProcessRunningIn(const QString& procRoot, const QString& imageName, qint6
 using ProcessProbe = bool (*)(const QString& imageName);
 void setProcessProbe(ProcessProbe probe);
 bool probeProcess(const QString& imageName);
+
+// True once the process has ended (or never existed).
+bool processHasEnded(qint64 pid);
 
 } // namespace zv

@@ -1,6 +1,5 @@
 // The process table of /proc, where tasklist does not exist.
-#include "app/processcheck.h"
-#include "app/restarthandover.h"
+#include "install/processcheck.h"
 
 #include <QDir>
 #include <QFile>

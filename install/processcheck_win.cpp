@@ -1,8 +1,7 @@
 #include <QtGlobal>
 #ifdef Q_OS_WIN
-#include "app/processcheck.h"
-#include "app/restarthandover.h"
-#include "app/tasklist.h"
+#include "install/processcheck.h"
+#include "install/tasklist.h"
 
 #include <QCoreApplication>
 #include <QProcess>

@@ -1,4 +1,4 @@
-#include "app/processcheck.h"
+#include "install/processcheck.h"
 
 namespace zv {
 namespace {

@@ -1,6 +1,6 @@
-#include "app/tasklist.h"
+#include "install/tasklist.h"
 
-#include "app/processcheck.h"
+#include "install/processcheck.h"
 
 namespace zv::tasklist {
 

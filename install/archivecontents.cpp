@@ -1,0 +1,79 @@
+#include "install/archivecontents.h"
+
+#include <QRegularExpression>
+
+namespace zv {
+
+namespace {
+
+struct Entry
+{
+    QString path;
+    qint64 size = 0;
+    bool isLink = false;
+};
+
+// The attributes end with the Unix mode where the archive keeps one
+// ("A lrwxrwxrwx"); a mode starting with "l" is a symbolic link.
+bool attributesNameALink(const QString& attributes)
+{
+    static const QRegularExpression linkMode(QStringLiteral("(^|\\s)l[rwxsStT-]{9}$"));
+    return linkMode.match(attributes.trimmed()).hasMatch();
+}
+
+void finish(Entry& entry, ArchiveContents& contents)
+{
+    if (entry.path.isEmpty())
+        return;
+    contents.paths << entry.path;
+    contents.unpackedSize += entry.size;
+    if (contents.unsafeEntry.isEmpty() && (entry.isLink || isUnsafeEntryPath(entry.path)))
+        contents.unsafeEntry = entry.path;
+    entry = Entry();
+}
+
+} // namespace
+
+ArchiveContents parseTechnicalListing(const QByteArray& listing)
+{
+    ArchiveContents contents;
+    const QStringList lines = QString::fromUtf8(listing).split(QLatin1Char('\n'));
+    bool inEntries = false;
+    Entry entry;
+    for (QString line : lines) {
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+        if (!inEntries) {
+            inEntries = line == QLatin1String("----------");
+            continue;
+        }
+        const int sign = line.indexOf(QLatin1String(" = "));
+        const QString key = sign < 0 ? line.trimmed() : line.left(sign);
+        const QString value = sign < 0 ? QString() : line.mid(sign + 3);
+        if (key == QLatin1String("Path")) {
+            finish(entry, contents);
+            entry.path = value;
+        } else if (key == QLatin1String("Size")) {
+            entry.size = value.toLongLong();
+        } else if (key == QLatin1String("Attributes")) {
+            entry.isLink = entry.isLink || attributesNameALink(value);
+        } else if (key == QLatin1String("Symbolic Link") || key == QLatin1String("Hard Link") ||
+                   key == QLatin1String("Link")) {
+            entry.isLink = entry.isLink || !value.trimmed().isEmpty();
+        }
+    }
+    finish(entry, contents);
+    return contents;
+}
+
+bool isUnsafeEntryPath(const QString& path)
+{
+    QString normal = path;
+    normal.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    if (normal.startsWith(QLatin1Char('/')) || normal.contains(QLatin1Char(':')))
+        return true;
+    const QStringList pieces = normal.split(QLatin1Char('/'));
+    return pieces.contains(QStringLiteral(".."));
+}
+
+} // namespace zv

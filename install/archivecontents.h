@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// What an archive holds, read from 7-Zip's technical listing ("l -slt")
+// before anything of it reaches a program folder.
+namespace zv {
+
+struct ArchiveContents
+{
+    // Entry paths as the archive names them (files and folders).
+    QStringList paths;
+    // The sum of the entries' unpacked sizes.
+    qint64 unpackedSize = 0;
+    // The first entry that could land outside the target folder or plant a
+    // link there; empty when every entry is harmless.
+    QString unsafeEntry;
+};
+
+// Parses the listing: the blocks after the "----------" line, one per entry,
+// "Path = ", "Size = ", "Attributes = " and the link fields of the formats
+// that have them.
+ArchiveContents parseTechnicalListing(const QByteArray& listing);
+
+// An entry path that climbs out with "..", starts at a root ("/", "\", a
+// drive letter) or holds ":" (a drive or, on NTFS, another stream of a file).
+// Both separators count: 7za.exe on Windows takes "\" as one.
+bool isUnsafeEntryPath(const QString& path);
+
+} // namespace zv
