@@ -105,6 +105,10 @@ SevenZipEnd runProgram(QProcess& process, const QStringList& arguments, const Se
         loop.exec();
     watch.stop();
     process.disconnect(&loop);
+    // Quitting the application ends every local event loop too: a run still
+    // going then counts as stopped, never as done.
+    if (!startFailed && end == SevenZipEnd::Done && process.state() != QProcess::NotRunning)
+        end = SevenZipEnd::Stopped;
     if (startFailed) {
         ZV_ERROR() << "Start error: " << programInLog(run);
         // A start that is merely slow must not turn into a run nobody waits for.
@@ -114,8 +118,7 @@ SevenZipEnd runProgram(QProcess& process, const QStringList& arguments, const Se
     }
     if (end != SevenZipEnd::Done) {
         ZV_ERROR() << "Finished error: " << programInLog(run)
-                   << (end == SevenZipEnd::Stopped ? " Stopped by the user."
-                                                   : " No progress for too long.");
+                   << (end == SevenZipEnd::Stopped ? " Stopped." : " No progress for too long.");
         stopNow(process);
         return end;
     }
