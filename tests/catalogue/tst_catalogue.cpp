@@ -227,6 +227,11 @@ private slots:
             "update/var/loc_7.dbf.zip|rikVarLoc",
             "Ресурсная концовка|Установлено|aquamarine|res_12|update/var/res_12.dbf.zip|rikVarRes",
             "Объектная сводка|Доступно обновление|floralwhite|obj_3|update/var/obj_3.dbf.zip|"}));
+        QStringList nodes;
+        for (QTreeWidgetItemIterator node(tab.findChild<QTreeWidget*>("tree")); *node; ++node)
+            nodes << QString((*node)->parent() ? " " : "") + (*node)->text(0);
+        QCOMPARE(nodes.join(','), "Мои файлы, РИК, Индексы и ТЦ, Нормативные базы, НР и СП, Концовки, "
+                                  "Локальные, Ресурсные, Гранд-Смета, Индексы и ТЦ");
         // Only an installed base is asked for its current version.
         QVERIFY(m_service.recordedStatements().contains(statements::baseVersion("fer2020")));
         QVERIFY(!m_service.recordedStatements().contains(statements::baseVersion("mgn2024")));
