@@ -6,6 +6,7 @@
 #include "install/installerbases.h"
 #include "install/installerfiles.h"
 #include "install/installtransaction.h"
+#include "install/offthread.h"
 #include "install/winrikfolder.h"
 #include "service/logging.h"
 
@@ -77,7 +78,8 @@ bool Installer::registerBase(const QString& archive, const Plan& plan,
     }
     const QString instal = tableFileIn(winrik::instalFolder(plan.root), winrik::instalTable);
     if (instal.isEmpty() || !transaction.keepOriginal(instal) ||
-        !addInstalBase(plan.root, plan.baseKey, nbIni, DataTypes::Rik)) {
+        !runOffThread(
+            [&] { return addInstalBase(plan.root, plan.baseKey, nbIni, DataTypes::Rik); })) {
         ZV_ERROR() << "Cannot write INSTALL.DBF. (" << archive << ")";
         m_failureReason =
             QStringLiteral("Не удалось записать нормативную базу в таблицу INSTAL: ") +
@@ -93,7 +95,7 @@ bool Installer::mergeRecord(const QString& archive, const Plan& plan,
     const QString type = plan.record.type;
     const QString table = tableFileIn(winrik::endingsFolder(plan.root), winrik::endingsTable(type));
     if (table.isEmpty() || !transaction.keepOriginal(table) ||
-        !mergeEndings(plan.root, plan.record, DataTypes::Rik)) {
+        !runOffThread([&] { return mergeEndings(plan.root, plan.record, DataTypes::Rik); })) {
         ZV_ERROR() << "Oshibka dobavlenia koncovki v  " << type << "_all.dbf. (" << archive << ")";
         m_failureReason = QStringLiteral("Не удалось добавить концовку в таблицу ") + type +
                           QStringLiteral("_all: ") + nameOf(archive);
