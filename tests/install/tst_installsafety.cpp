@@ -146,6 +146,8 @@ private slots:
         QTest::newRow("archive outside the cache") << "outside" << "rikInd"
                                                    << "update/../../outside.zip"
                                                    << "не из папки загрузок";
+        QTest::newRow("stopped while unpacking") << "stop" << "rikInd" << "update/ind/i.zip"
+                                                 << "Установка прервана: i.zip";
         QTest::newRow("crash between the moves") << "crash" << "rikInd" << "update/ind/i.zip"
                                                  << "";
     }
@@ -216,6 +218,9 @@ private slots:
             Installer installer(rik, folders.filePath("Гранд-Смета"));
             installer.setInstalledBases({{"0001", zv::NORMBASE()}});
             installer.setOfferedEndings({offered(7)});
+            // "Прервать" pressed once unpacked files are there.
+            const QDir staging(rik + "/" + zv::installWorkFolderName + "/staging/IND");
+            installer.setStopRequested([&] { return fault == "stop" && staging.exists(); });
             bool installed = true;
             {
                 FileSizeLimit full(limit);
