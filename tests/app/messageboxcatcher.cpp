@@ -1,39 +1,30 @@
 #include "messageboxcatcher.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
 
 MessageBoxCatcher::MessageBoxCatcher()
 {
-    m_timer.setInterval(20);
-    connect(&m_timer, &QTimer::timeout, this, &MessageBoxCatcher::closeActiveBox);
-    m_timer.start();
+    connect(&m_timer, &QTimer::timeout, this, [this] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return;
+        QAbstractButton* ok = box->button(QMessageBox::Ok);
+        const int buttons = box->buttons().size();
+        m_boxes.append({box->windowTitle(), box->text(), box->icon(), buttons, buttons == 1 && ok});
+        if (ok)
+            ok->click();
+        else
+            box->reject();
+    });
+    m_timer.start(20);
 }
 
 QStringList MessageBoxCatcher::titles() const
 {
-    QStringList list;
+    QStringList titles;
     for (const Box& box : m_boxes)
-        list << box.title;
-    return list;
-}
-
-void MessageBoxCatcher::closeActiveBox()
-{
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (!box || !box->isVisible())
-        return;
-    Box seen;
-    seen.title = box->windowTitle();
-    seen.text = box->text();
-    seen.icon = box->icon();
-    seen.buttonCount = box->buttons().size();
-    seen.onlyOk = seen.buttonCount == 1 && box->button(QMessageBox::Ok) != nullptr;
-    m_boxes.append(seen);
-    if (QAbstractButton* ok = box->button(QMessageBox::Ok))
-        ok->click();
-    else
-        box->reject();
+        titles << box.title;
+    return titles;
 }

@@ -1,7 +1,6 @@
 #pragma once
 
-#include <QObject>
-#include <QString>
+#include <QStringList>
 #include <QTimer>
 #include <QVector>
 
@@ -10,7 +9,6 @@
 // modal loops, so it watches from a timer rather than from the test's code.
 class MessageBoxCatcher : public QObject
 {
-    Q_OBJECT
 public:
     struct Box
     {
@@ -28,8 +26,6 @@ public:
     void clear() { m_boxes.clear(); }
 
 private:
-    void closeActiveBox();
-
     QTimer m_timer;
     QVector<Box> m_boxes;
 };

@@ -1,52 +1,30 @@
 #include "xvfbdisplay.h"
 
-#include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QFile>
 #include <QProcessEnvironment>
-#include <QThread>
 
 XvfbDisplay::~XvfbDisplay()
 {
-    if (m_server.state() != QProcess::NotRunning) {
-        m_server.terminate();
-        if (!m_server.waitForFinished(5000)) {
-            m_server.kill();
-            m_server.waitForFinished(5000);
-        }
-    }
+    m_server.terminate();
+    if (!m_server.waitForFinished(5000))
+        m_server.kill();
+    m_server.waitForFinished(5000);
 }
 
 bool XvfbDisplay::start()
 {
-    // Display numbers whose lock file or socket exists belong to someone else.
-    for (int number = 90 + (QCoreApplication::applicationPid() % 50); number < 400; ++number) {
-        const QString lock = QStringLiteral("/tmp/.X%1-lock").arg(number);
-        const QString socket = QStringLiteral("/tmp/.X11-unix/X%1").arg(number);
-        if (QFile::exists(lock) || QFile::exists(socket))
-            continue;
-        m_name = QStringLiteral(":%1").arg(number);
-        m_server.setProcessChannelMode(QProcess::ForwardedChannels);
-        // Without -noreset the server resets whenever its last client leaves
-        // (each xdotool call is one), and a client connecting just then is
-        // turned away: "could not connect to display".
-        m_server.start(QStringLiteral("Xvfb"),
-                       {m_name, QStringLiteral("-screen"), QStringLiteral("0"),
-                        QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
-                        QStringLiteral("tcp"), QStringLiteral("-noreset")});
-        if (!m_server.waitForStarted(10000))
-            return false;
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            if (m_server.state() == QProcess::NotRunning)
-                break; // taken meanwhile: try the next number
-            if (xdotool({QStringLiteral("getdisplaygeometry")}, nullptr, 2000))
-                return true;
-            QThread::msleep(100);
-        }
-        m_server.kill();
-        m_server.waitForFinished(5000);
+    m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // Xvfb picks a free display number itself and prints it once it accepts
+    // clients. Without -noreset it would reset whenever its last client
+    // leaves (each xdotool call is one) and turn away one connecting just then.
+    m_server.start(QStringLiteral("Xvfb"),
+                   {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                    QStringLiteral("0"), QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
+                    QStringLiteral("tcp"), QStringLiteral("-noreset")});
+    while (!m_server.canReadLine() && m_server.waitForReadyRead(20000)) {
     }
-    return false;
+    m_name = QLatin1Char(':') + QString::fromLatin1(m_server.readLine()).trimmed();
+    return m_name.size() > 1;
 }
 
 bool XvfbDisplay::xdotool(const QStringList& arguments, QString* output, int timeoutMs) const
@@ -56,8 +34,6 @@ bool XvfbDisplay::xdotool(const QStringList& arguments, QString* output, int tim
     environment.insert(QStringLiteral("DISPLAY"), m_name);
     tool.setProcessEnvironment(environment);
     tool.start(QStringLiteral("xdotool"), arguments);
-    if (!tool.waitForStarted(10000))
-        return false;
     if (!tool.waitForFinished(timeoutMs)) {
         tool.kill();
         tool.waitForFinished(5000);
@@ -86,17 +62,14 @@ QMap<QString, QString> XvfbDisplay::windowsOf(qint64 pid) const
 
 QString XvfbDisplay::waitForWindow(QProcess& process, const QString& title, int timeoutMs) const
 {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!deadline.hasExpired() && process.state() == QProcess::Running) {
-        const QMap<QString, QString> windows = windowsOf(process.processId());
-        for (auto it = windows.cbegin(); it != windows.cend(); ++it) {
-            if (it.value() == title)
-                return it.key();
-        }
+    const QDeadlineTimer deadline(timeoutMs);
+    do {
+        const QString id = windowsOf(process.processId()).key(title);
+        if (!id.isEmpty())
+            return id;
         // Also notices the process's end, which a plain sleep would not.
-        if (process.waitForFinished(100))
-            break;
-    }
+    } while (!process.waitForFinished(100) && process.state() == QProcess::Running &&
+             !deadline.hasExpired());
     return QString();
 }
 

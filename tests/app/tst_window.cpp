@@ -1,0 +1,346 @@
+// The client's window in this process: the restart, the rules the start-up
+// checks decide by, the text form of the settings store, and the settings
+// pages through their real controls (greying, cancelling, saving, the
+// connection test, the download cache, the WinRIK folder finder).
+#include "app/mainwindow.h"
+#include "install/processcheck.h"
+#include "app/serverdate.h"
+#include "install/tasklist.h"
+#include "messageboxcatcher.h"
+#include "service/downloadcache.h"
+#include "service/serviceaddress.h"
+#include "settings/autostart.h"
+#include "settings/cachesize.h"
+#include "settings/findrikdialog.h"
+#include "settings/hometab.h"
+#include "settings/setgeneral.h"
+#include "settings/setnetwork.h"
+#include "settings/settingsstore.h"
+#include "tests/support/cannedhttpserver.h"
+#include "tests/support/devserviceprocess.h"
+#include "tests/support/logcapture.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+using namespace zv;
+
+class WindowTest : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_work;
+
+    static QString nowhere() { return "http://127.0.0.1:" + QString::number(test::unusedPort()) + '/'; }
+    static QLineEdit* field(QWidget* page, const char* name) { return page->findChild<QLineEdit*>(name); }
+    static QAbstractButton* shown(QWidget* root, const QString& text)
+    {
+        for (QAbstractButton* button : root->findChildren<QAbstractButton*>())
+            if (button->text() == text)
+                return button;
+        qFatal("no button \"%s\"", qPrintable(text));
+    }
+    // Check boxes are clicked on their indicator, where a user would.
+    static void click(QWidget* root, const QString& text)
+    {
+        QAbstractButton* button = shown(root, text);
+        if (qobject_cast<QCheckBox*>(button))
+            return QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+        button->click();
+    }
+    // The group's title colour and how many widgets of its grid are enabled.
+    static QString state(QWidget* page, const char* group)
+    {
+        auto* box = page->findChild<QGroupBox*>(QString::fromLatin1(group));
+        int enabled = 0;
+        for (QWidget* widget : box->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+            enabled += widget->isEnabled();
+        return box->styleSheet().section(' ', 3, 3) + QString::number(enabled);
+    }
+    static void store(const QVariantMap& values)
+    {
+        QSettings settings;
+        settings.clear();
+        for (auto it = values.cbegin(); it != values.cend(); ++it)
+            settings.setValue(it.key(), it.value());
+    }
+    static QByteArray fileBytes(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    // Sparse beyond the bytes given, so a large cache takes no room.
+    static bool writeFile(const QString& path, const QByteArray& bytes, qint64 size)
+    {
+        QDir().mkpath(QFileInfo(path).path());
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.resize(size);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        test::enableTestMode();
+        QCoreApplication::setOrganizationName(QStringLiteral("ZelVinora"));
+        QCoreApplication::setApplicationName(QStringLiteral("Личный кабинет Зелвинора"));
+        installSettingsFormat();
+        // Copies of the client started by other tests on this machine must not
+        // end the window under test; the built client's test meets the real checks.
+        setProcessProbe([](const QString&) { return false; });
+    }
+
+    void restart_data()
+    {
+        QTest::addColumn<bool>("canStart");
+        QTest::newRow("new copy starts") << true;
+        QTest::newRow("new copy cannot start") << false;
+    }
+
+    void restart()
+    {
+        QFETCH(bool, canStart);
+        setServiceBaseAddress(nowhere());
+        const QString marker = m_work.filePath(QTest::currentDataTag());
+        const QString program = QCoreApplication::applicationFilePath();
+        const QFile::Permissions permissions = QFile::permissions(program);
+        MessageBoxCatcher catcher;
+        MainWindow window;
+        window.show();
+        test::LogCapture log;
+        qputenv("ZV_RESTART_MARKER", marker.toUtf8());
+        QVERIFY(canStart || QFile::setPermissions(program, QFile::ReadOwner));
+        emit window.homeTab()->saveSet();
+        QFile::setPermissions(program, permissions);
+        qunsetenv("ZV_RESTART_MARKER");
+        // Closing without a new copy would leave the user with no client at all.
+        QCOMPARE(window.isVisible(), !canStart);
+        QCOMPARE(log.contains(QStringLiteral("Error"), QStringLiteral("restartApp: ")), !canStart);
+        QTRY_VERIFY_WITH_TIMEOUT(!canStart || QFileInfo(marker).size() > 0, 30000);
+        // The new copy is told which copy to wait for before its own checks.
+        QCOMPARE(QString::fromUtf8(fileBytes(marker)),
+                 canStart ? QFileInfo(program).absolutePath() + ' ' + program + " --restarted-after " +
+                                QString::number(QCoreApplication::applicationPid())
+                          : QString());
+    }
+
+    void tasklistRules()
+    {
+        QCOMPARE(tasklist::arguments(QStringLiteral("winrik.exe"), 42),
+                 (QStringList{"/FI", "IMAGENAME eq winrik.exe"}));
+        QCOMPARE(tasklist::arguments(QStringLiteral("zelvinorapa.exe"), 42),
+                 (QStringList{"/FI", "IMAGENAME eq zelvinorapa.exe", "/FI", "PID ne 42"}));
+        QVERIFY(!tasklist::reportsProcess(QByteArray(157, 'x')));
+        QVERIFY(tasklist::reportsProcess(QByteArray(158, 'x')));
+    }
+
+    void serverDateAnswer_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QDate>("date");
+        QTest::newRow("up to the first zero byte")
+            << QByteArray("[{\"CURDATE()\":\"2024-04-08\"}]\0x", 30) << QDate(2024, 4, 8);
+        QTest::newRow("date-time") << QByteArray("[{\"CURDATE()\":\"2024-04-08 10:15\"}]") << QDate();
+        QTest::newRow("one-digit month") << QByteArray("[{\"CURDATE()\":\"2024-4-08\"}]") << QDate();
+        QTest::newRow("empty array") << QByteArray("[]") << QDate();
+    }
+
+    void serverDateAnswer()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(QDate, date);
+        QCOMPARE(serverDateFromAnswer(body), date);
+    }
+
+    void generalPage()
+    {
+        store({{"general/userik", true}, {"general/hoursorday", "w"}, {"rik/key", "77-1234"},
+               {"grand/path", "/srv/Grand"}, {"general/checkupdatenumber", 1}});
+        HomeTab host;
+        QSignalSpy restarts(&host, &HomeTab::saveSet);
+        QWidget* page = host.generalPage();
+        host.show();
+        QCOMPARE(state(page, "rikGroup") + state(page, "grandGroup"), "black;6grey;0");
+        click(page, "Использовать ПК РИК");
+        click(page, "Использовать ПК Гранд-Смета");
+        QCOMPARE(state(page, "rikGroup") + state(page, "grandGroup"), "grey;0black;7");
+        field(page, "rikKey")->setText("edited");
+        click(page, "Отменить изменения");
+        QCOMPARE(state(page, "rikGroup") + state(page, "grandGroup"), "black;6grey;0");
+        QCOMPARE(field(page, "rikKey")->text() + field(page, "checkUpdateNumber")->text(), "77-12341");
+        // An unknown unit chooses neither button and is kept on saving.
+        QVERIFY(!shown(page, "час")->isChecked() && !shown(page, "день")->isChecked());
+
+        click(page, "Автозагрузка  при старте системы");
+        click(page, "Использовать ПК РИК");
+        field(page, "rikPath")->setText(" C:\\Win RIK\n ");
+        field(page, "grandKeySerial")->setText("12345 abc");
+        field(page, "checkUpdateNumber")->setText("3x");
+        click(page, "Сохранить изменения");
+        // Greyed fields are saved as well, every text as typed.
+        QCOMPARE(fileBytes(QSettings().fileName()),
+                 "[general]\nautostart=true\ncheckupdatenumber=3x\nhoursorday=w\nonlynew=false\n"
+                 "usegrand=false\nuserik=false\n\n[grand]\nkeynumber=\nkeyserial=12345 abc\n"
+                 "path=/srv/Grand\n\n[rik]\nkey=77-1234\npath=\\sC:\\\\Win RIK\\n\\s\n");
+        click(page, "Отменить изменения");
+        QCOMPARE(field(page, "rikPath")->text(), " C:\\Win RIK\n ");
+        QCOMPARE(autostartEntryValue(), QCoreApplication::applicationFilePath());
+        click(page, "Автозагрузка  при старте системы");
+        click(page, "день");
+        click(page, "Сохранить изменения");
+        QVERIFY(!autostartEntryExists());
+        QVERIFY(fileBytes(QSettings().fileName()).contains("\nautostart=false\ncheckupdatenumber=3x\nhoursorday=d\n"));
+        // Each save restarts the client, even one that changed nothing.
+        click(page, "Сохранить изменения");
+        QCOMPARE(restarts.count(), 3);
+    }
+
+    void networkGreying_data()
+    {
+        QTest::addColumn<bool>("useProxy");
+        QTest::addColumn<bool>("auth");
+        QTest::addColumn<QStringList>("clicks");
+        QTest::addColumn<QString>("grid");
+        const QString proxy = "Использовать прокси-сервер", auth = "Использовать авторизацию";
+        QTest::newRow("proxy off: the test button alone") << false << true << QStringList() << "grey;1";
+        QTest::newRow("proxy switched on") << false << true << QStringList{proxy} << "black;15";
+        QTest::newRow("authorisation off: credentials as they were") << true << false << QStringList() << "black;15";
+        QTest::newRow("authorisation switched off") << true << true << QStringList{auth} << "black;11";
+        QTest::newRow("proxy off and on") << true << true << QStringList{auth, proxy, proxy} << "black;11";
+    }
+
+    void networkGreying()
+    {
+        QFETCH(bool, useProxy);
+        QFETCH(bool, auth);
+        QFETCH(QStringList, clicks);
+        QFETCH(QString, grid);
+        store({{"network/proxyuse", useProxy}, {"network/proxyauth", auth}});
+        SetNetwork page;
+        page.show();
+        for (const QString& text : clicks)
+            click(&page, text);
+        QCOMPARE(state(&page, "proxyGroup"), grid);
+        QVERIFY(shown(&page, "Проверить соединение")->isEnabled());
+        QCOMPARE(field(&page, "password")->isEnabled(), grid.endsWith("15"));
+    }
+
+    // Saved without a restart; the reset brings back the last saved values;
+    // the connection test uses the proxy on the page, saved or not.
+    void networkSavingResetAndTest()
+    {
+        test::CannedHttpServer proxy(test::CannedHttpServer::okResponse("text/plain", "ok"));
+        QVERIFY(proxy.listen());
+        setServiceBaseAddress(QStringLiteral("http://service.invalid/"));
+        store({{"network/proxyuse", false}, {"network/proxybrowser", true}});
+        HomeTab host;
+        QSignalSpy restarts(&host, &HomeTab::saveSet);
+        QWidget* page = host.networkPage();
+        host.show();
+        for (const char* text : {"Использовать прокси-сервер", "Использовать собственные настройки",
+                                 "SOCKS5", "Использовать авторизацию"})
+            click(page, QString::fromUtf8(text));
+        field(page, "address")->setText(" host ");
+        field(page, "port")->setText("abc");
+        field(page, "password")->setText("p w");
+        click(page, "Сохранить изменения");
+        QCOMPARE(fileBytes(QSettings().fileName()),
+                 "[network]\nproxyHTTP=false\nproxySOCKS5=true\nproxyaddress=\\shost\\s\nproxyauth=true\n"
+                 "proxybrowser=false\nproxycustom=true\nproxypass=p w\nproxyport=abc\nproxyuse=true\n"
+                 "proxyuser=\n");
+        QCOMPARE(restarts.count(), 0);
+        field(page, "address")->setText("127.0.0.1");
+        field(page, "port")->setText(QString::number(QUrl(proxy.baseUrl()).port()));
+        click(page, "HTTP");
+        MessageBoxCatcher catcher;
+        click(page, "Проверить соединение");
+        QCOMPARE(catcher.titles(), QStringList{"Успешное соединение"});
+        QVERIFY(proxy.requests().value(0).startsWith("GET http://service.invalid/ HTTP/1.1\r\n"));
+        click(page, "Установить настройки по умолчанию");
+        QVERIFY(field(page, "address")->text() == " host " && shown(page, "SOCKS5")->isChecked());
+    }
+
+    void cacheSizeAndClearing_data()
+    {
+        QTest::addColumn<bool>("planted"); // a link where the cache folder belongs
+        QTest::addColumn<qint64>("bytes");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("bytes") << false << 1023ll << "1023 B";
+        QTest::newRow("a kilobyte") << false << 1024ll << "1 KB";
+        QTest::newRow("three digits") << false << 1048575ll << "1.02e+03 KB";
+        QTest::newRow("above 2 GiB") << false << 2684354560ll << "2.5 GB";
+        QTest::newRow("planted link") << true << 0ll << "0 B";
+    }
+
+    void cacheSizeAndClearing()
+    {
+        QFETCH(bool, planted);
+        QFETCH(qint64, bytes);
+        QFETCH(QString, shown);
+        const QString cache = downloadCacheFolder();
+        const QString outside = m_work.filePath(QStringLiteral("documents/estimate.xls"));
+        QDir(cache).removeRecursively();
+        QFile::remove(cache);
+        QVERIFY(writeFile(outside, "x", 5000));
+        // Hidden files and sub-folders count; a link to the user's files does not.
+        QVERIFY(planted ? QFile::link(QFileInfo(outside).path(), cache)
+                        : writeFile(cache + "/rik/ind/a.7z", "", bytes - 23) &&
+                              writeFile(cache + "/.b", "", 23) && QFile::link(outside, cache + "/linked"));
+        HomeTab host; // computes the size as it opens
+        auto* size = host.generalPage()->findChild<QLabel*>(QStringLiteral("cacheSize"));
+        QCOMPARE(size->text(), "Размер кэша: " + shown);
+        test::LogCapture log;
+        click(host.generalPage(), "Очистить кэш");
+        QCOMPARE(size->text(), "Размер кэша: 0 B");
+        QVERIFY(QFileInfo(outside).size() == 5000 && QFileInfo(cache).isSymLink() == planted);
+        QCOMPARE(QFileInfo::exists(cache), planted);
+        QCOMPARE(log.contains("Error", "Pri ochistke casha vosnikli problemi"), planted);
+        QFile::remove(cache);
+        // An empty or relative path would name the working folder.
+        QVERIFY(QDir::setCurrent(m_work.path()));
+        QVERIFY(!removeFolderTree(QString()) && !removeFolderTree(QStringLiteral("documents/")));
+        QVERIFY(QFileInfo::exists(outside));
+    }
+
+    void rikFolderFinder()
+    {
+        const QString c = m_work.filePath(QStringLiteral("c/")), d = m_work.filePath(QStringLiteral("d/"));
+        for (const QString& folder : {c + "WinRIK", c + "Programs/WinRIK", c + "Docs", d + "old RIK & Co"})
+            QDir().mkpath(folder);
+        QVERIFY(writeFile(c + "rik.txt", "x", 1));
+        store({{"rik/path", "/stored"}, {"general/userik", true}});
+        SetGeneral page;
+        page.setRikSearchRoots({c, m_work.filePath(QStringLiteral("missing/")), d});
+        page.show();
+        for (const bool choose : {false, true}) {
+            click(&page, "Найти");
+            auto* finder = page.findChildren<FindRikDialog*>().last();
+            QStringList offered;
+            for (QRadioButton* button : finder->findChildren<QRadioButton*>())
+                offered << button->text() + (button->isChecked() ? "*" : "");
+            // Top level only, "rik" in any letter case, the roots in order, none chosen.
+            QCOMPARE(offered, (QStringList{c + "WinRIK", d + "old RIK && Co"}));
+            if (choose)
+                finder->findChildren<QRadioButton*>().last()->click();
+            click(finder, "Выбрать");
+            QCOMPARE(field(&page, "rikPath")->text(), choose ? d + "old RIK & Co" : "/stored");
+        }
+    }
+};
+
+int main(int argc, char* argv[])
+{
+    // The copy a restart starts: says where and how it was started, and ends.
+    if (qEnvironmentVariableIsSet("ZV_RESTART_MARKER")) {
+        QCoreApplication copy(argc, argv);
+        QFile marker(qEnvironmentVariable("ZV_RESTART_MARKER"));
+        return marker.open(QIODevice::WriteOnly) &&
+                       marker.write((QDir::currentPath() + ' ' + copy.arguments().join(' ')).toUtf8()) > 0
+                   ? 0
+                   : 1;
+    }
+    QApplication app(argc, argv);
+    WindowTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_window.moc"
