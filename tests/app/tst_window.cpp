@@ -31,7 +31,6 @@ class WindowTest : public QObject
 
     QTemporaryDir m_work;
 
-    static QString nowhere() { return "http://127.0.0.1:" + QString::number(test::unusedPort()) + '/'; }
     static QLineEdit* field(QWidget* page, const char* name) { return page->findChild<QLineEdit*>(name); }
     static QAbstractButton* shown(QWidget* root, const QString& text)
     {
@@ -99,13 +98,24 @@ private slots:
     void restart()
     {
         QFETCH(bool, canStart);
-        setServiceBaseAddress(nowhere());
+        test::DevServiceProcess service;
+        test::DevServiceProcess::Config config;
+        config.record = true;
+        QVERIFY(service.start(config));
+        setServiceBaseAddress(service.baseUrl());
+        store({{"general/usegrand", true}});
         const QString marker = m_work.filePath(QTest::currentDataTag());
         const QString program = QCoreApplication::applicationFilePath();
         const QFile::Permissions permissions = QFile::permissions(program);
         MessageBoxCatcher catcher;
         MainWindow window;
         window.show();
+        // The settings tab hides the status bar; each return to the catalogue rebuilds it.
+        const int requests = service.recorded().size();
+        window.mainTabs()->setCurrentIndex(0);
+        QVERIFY(!window.statusBar()->isVisible() && service.recorded().size() == requests);
+        window.mainTabs()->setCurrentIndex(1);
+        QVERIFY(window.statusBar()->isVisible() && service.recorded().size() > requests);
         test::LogCapture log;
         qputenv("ZV_RESTART_MARKER", marker.toUtf8());
         QVERIFY(canStart || QFile::setPermissions(program, QFile::ReadOwner));
