@@ -3,8 +3,8 @@
 // pages through their real controls (greying, cancelling, saving, the
 // connection test, the download cache, the WinRIK folder finder).
 #include "app/mainwindow.h"
-#include "install/processcheck.h"
 #include "app/serverdate.h"
+#include "install/processcheck.h"
 #include "install/tasklist.h"
 #include "messageboxcatcher.h"
 #include "service/downloadcache.h"
