@@ -43,6 +43,8 @@ private slots:
     {
         zv::test::enableTestMode();
         QVERIFY(m_display.start());
+        qputenv("DISPLAY", m_display.name().toUtf8());
+        qputenv("QT_QPA_PLATFORM", "xcb");
     }
 
     void start_data()
@@ -110,11 +112,7 @@ private slots:
         QVERIFY(service.start(onBuiltPort));
 
         QProcess client;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
-        environment.insert(QStringLiteral("DISPLAY"), m_display.name());
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        client.setProcessEnvironment(environment);
+        qputenv("XDG_CONFIG_HOME", config.toUtf8());
         const qint64 previous = restartedAfter < 0 ? others[0].processId() : restartedAfter;
         client.start(qEnvironmentVariable("ZV_BIN_DIR") + "/zelvinorapa",
                      previous ? zv::restartArguments(previous) : QStringList());
