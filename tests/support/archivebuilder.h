@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QByteArray>
 #include <QMap>
 #include <QString>
 
@@ -12,23 +11,17 @@ namespace zv::test {
 class ArchiveBuilder
 {
 public:
-    ArchiveBuilder() = default;
-
     // relativePath uses "/" and may hold folders, blanks and Cyrillic names.
-    void addFile(const QString& relativePath, const QByteArray& content = QByteArray("x"));
+    void addFile(const QString& relativePath, const QByteArray& content = QByteArray("x")) { m_files.insert(relativePath, content); }
     // A file of zeros that packs small but takes a while to unpack.
-    void addZeros(const QString& relativePath, qint64 size);
-
+    void addZeros(const QString& relativePath, qint64 size) { m_zeros.insert(relativePath, size); }
     // Writes the archive (replacing one already there; folders created).
     bool write(const QString& archivePath);
     QString errorString() const { return m_error; }
-
     // Cuts an archive to half its length, so 7-Zip refuses it.
     static bool damage(const QString& archivePath);
 
 private:
-    bool fail(const QString& message);
-
     QMap<QString, QByteArray> m_files;
     QMap<QString, qint64> m_zeros;
     QString m_error;

@@ -1,0 +1,388 @@
+#include "install/dostext.h"
+#include "install/endingsmerge.h"
+#include "install/installedstate.h"
+#include "install/installer.h"
+#include "install/versions.h"
+#include "install/winrikfolder.h"
+#include "service/downloadcache.h"
+
+#include "tests/support/archivebuilder.h"
+#include "tests/support/devserviceprocess.h"
+#include "tests/support/logcapture.h"
+#include "tests/support/winrikfolderbuilder.h"
+
+#include <QTextCodec>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+using namespace zv;
+
+namespace {
+
+const QDateTime kChange(QDate(2024, 10, 15), QTime(12, 0));
+const QString P = "IND/Государственные/Минстрой (РИМ) Зелвинора/";
+const QStringList kOld = QString("o,o,o,o,o,o,o,o,o,o,o,o").split(',');
+const QStringList kNew = QString("N,4,1,M,G,B,R,L,K,C,3,S").split(',');
+
+VAR endings(const QString& type, int number, int nn, const QString& name, const QStringList& c = kOld)
+{
+    VAR v{number, nn, type, name, c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11]};
+    v.lastChange = kChange;
+    return v;
+}
+
+// The text columns of a record in the order VAR holds them.
+QString columnsOf(const VAR& v)
+{
+    return QStringList{v.daNet, v.baze_4, v.baze_1, v.baze_M, v.baze_G, v.B_421_MDS, v.RAZDEL, v.LIMZTRFILE,
+                       v.KONZ_ID, v.CENA_METOD, v.C4NOT_INC3, v.SUBVER_421}.join(',');
+}
+
+// Every file below a folder with its bytes.
+QMap<QString, QByteArray> snapshot(const QString& folder)
+{
+    QMap<QString, QByteArray> files;
+    for (QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();) {
+        QFile f(it.next());
+        files.insert(f.fileName(), f.open(QIODevice::ReadOnly) ? f.readAll() : "unreadable");
+    }
+    return files;
+}
+
+// A shell script standing in for a program.
+bool writeScript(const QString& path, const QByteArray& body)
+{
+    QFile f(path);
+    return QDir().mkpath(QFileInfo(f).absolutePath()) && f.open(QIODevice::WriteOnly) && f.write(body) == body.size()
+        && f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+// Runs work with files limited to limit bytes, as on a full disk.
+template <typename Work>
+bool withFileSizeLimit(rlim_t limit, Work work)
+{
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    const rlimit limited{limit, saved.rlim_max};
+    const bool done = setrlimit(RLIMIT_FSIZE, &limited) == 0 && work();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    return done;
+}
+
+QByteArray cp1251(const QString& text) { return QTextCodec::codecForName("Windows-1251")->fromUnicode(text); }
+
+struct IndexSet { QString nb, dir; int year, kv; QString file; };
+
+// merged: NUM in table order after the merge, empty when it must be refused
+// and the table stay untouched; columns: the offered record's text columns
+// once merged; diskFull: the table cannot be written whole.
+struct Merge { QString type; QVector<int> numbers, nn; int offered; QString name; QVector<int> merged; QString columns; bool diskFull = false; };
+
+// One archive in the cache holding one file; landed is where that file must
+// end up (below the test folder), empty when the install must fail.
+struct Kind { QString itemClass, url, entry; QByteArray content; bool damaged; QString landed, logged; };
+
+} // namespace
+
+Q_DECLARE_METATYPE(VersionMap)
+Q_DECLARE_METATYPE(IndexSet)
+Q_DECLARE_METATYPE(Merge)
+Q_DECLARE_METATYPE(Kind)
+
+// What the catalogue learns from the WinRIK and Гранд-Смета folders, and what
+// an install changes there: real dBASE tables, real archives, real 7-Zip.
+class InstallTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        test::enableTestMode();
+        QCoreApplication::setApplicationVersion("2.1.240408");
+    }
+
+    void init()
+    {
+        m_dir.reset(new QTemporaryDir);
+        m_rik.reset(new test::WinRikFolderBuilder(m_dir->filePath("Win RIK")));
+        QVERIFY(QDir().mkpath(m_dir->filePath("Гранд-Смета")));
+        m_installer.reset(new Installer(m_rik->root(), m_dir->filePath("Гранд-Смета")));
+        // The older offer cannot be merged (its name is too long): only the newest may be taken.
+        m_installer->setOfferedEndings({endings("res", 42, 0, QString(255, 'x')), endings("res", 42, 0, "Новая"),
+                                        endings("loc", 42, 0, "Чужая")});
+    }
+
+    // An index set is new while its file is missing or older than the
+    // change; Гранд-Смета's is a folder, dir + year + "_" + quarter.
+    void indexSet_data()
+    {
+        QTest::addColumn<IndexSet>("i");
+        QTest::newRow("0dfo") << IndexSet{"0dfo", "", 24, 1, P + "Дальневосточный федеральный округ/Приморский край/ind_2403.dbf"};
+        QTest::newRow("0CFO") << IndexSet{"0CFO", "", 2024, 4, P + "Центральный федеральный округ/Курская область/ind_202412.dbf"};
+        QTest::newRow("0pfo") << IndexSet{"0pfo", "", 23, 2, P + "Приволжский федеральный округ/Оренбургская область/ind_2306.dbf"};
+        QTest::newRow("0sfo") << IndexSet{"0sfo", "", 23, 3, P + "Сибирский федеральный округ/Новосибирская область/ind_2309.dbf"};
+        QTest::newRow("0ufo") << IndexSet{"0ufo", "", 24, 2, P + "Уральский федеральный округ/Челябинская область/ind_2406.dbf"};
+        QTest::newRow("skfo") << IndexSet{"skfo", "", 24, 3, P + "Северо-Кавказский федеральный округ/Ставропольский край/ind_2409.dbf"};
+        QTest::newRow("szfo") << IndexSet{"szfo", "", 24, 4, P + "Северо-Западный федеральный округ/Архангельская область/ind_2412.dbf"};
+        QTest::newRow("yufo") << IndexSet{"yufo", "", 24, 1, P + "Южный федеральный округ/Ростовская область/ind_2403.dbf"};
+        QTest::newRow("ind0 ignores dir") << IndexSet{"ind0", "Base/", 24, 2, "IND/Государственные/Минстрой/ФЕР/ind_2406.dbf"};
+        QTest::newRow("smr0") << IndexSet{"smr0", "", 5, 4, "SM_R/ZEN_R/Цены в шифрах 2001-2017 г/zen_2005-4 юг Амурская область.dbf"};
+        QTest::newRow("other key: dir, first month") << IndexSet{"ABCD", "Регион/", 24, 3, "Регион/IND/ind_2407.dbf"};
+        QTest::newRow("other key, no dir") << IndexSet{"0dfo ", "", 24, 4, "IND/ind_2410.dbf"};
+    }
+
+    void indexSet()
+    {
+        QFETCH(IndexSet, i);
+        QVERIFY(isNewIndexSet(m_rik->root(), "", i.nb, i.dir, i.year, i.kv, kChange));
+        QVERIFY(m_rik->writeFile(i.file, "index", kChange));
+        QVERIFY(!isNewIndexSet(m_rik->root(), "", i.nb, i.dir, i.year, i.kv, kChange));
+        QVERIFY(m_rik->setModified(i.file, kChange.addSecs(-1)));
+        QVERIFY(isNewIndexSet(m_rik->root(), "", i.nb, i.dir, i.year, i.kv, kChange));
+        QVERIFY(isNewIndexSet("", m_rik->root(), i.nb, "Индексы/", i.year, i.kv, {}, DataTypes::Grand));
+        QVERIFY(QDir().mkpath(m_rik->path(QString("Индексы/%1_%2").arg(i.year).arg(i.kv))));
+        QVERIFY(!isNewIndexSet("", m_rik->root(), i.nb, "Индексы/", i.year, i.kv, {}, DataTypes::Grand));
+    }
+
+    // An endings record is new without its row, without its own file, or
+    // when that file is older than the change; rows marked deleted count.
+    void endingsRecord()
+    {
+        const VAR offered = endings("res", 42, 0, "x");
+        test::LogCapture log;
+        QVERIFY(!isNewEndingsRecord(m_rik->root(), offered));
+        QVERIFY(log.contains("Error", winrik::endingsFolder(m_rik->root())));
+        QVERIFY(m_rik->writeEndingsTable("res", {endings("", 7, 1, "a"), endings("", 42, 2, "b")}, {1}));
+        QVERIFY(isNewEndingsRecord(m_rik->root(), offered));
+        QVERIFY(m_rik->writeEndingsRecordFile("res", 42, kChange));
+        QVERIFY(!isNewEndingsRecord(m_rik->root(), offered));
+        QVERIFY(isNewEndingsRecord(m_rik->root(), offered, DataTypes::Grand));
+        QVERIFY(isNewEndingsRecord(m_rik->root(), endings("loc", 42, 0, "x")));
+        QVERIFY(m_rik->setModified("sm_r/var/res_42.dbf", kChange.addSecs(-1)));
+        QVERIFY(isNewEndingsRecord(m_rik->root(), offered));
+        QVERIFY(m_rik->writeEndingsTable("res", {endings("", 7, 1, "a")}) && m_rik->setModified("sm_r/var/res_42.dbf", kChange));
+        QVERIFY(isNewEndingsRecord(m_rik->root(), offered));
+    }
+
+    // The installed bases with their versions and НР и СП dates, and the WinRIK version.
+    void installedBasesAndVersion()
+    {
+        test::LogCapture log;
+        InstalledBaseList list = installedBaseList(m_rik->root());
+        QVERIFY(list.accessFailed && list.bases.isEmpty());
+        QCOMPARE(list.warningTitle, "Ошибка доступа");
+        QVERIFY(list.warningText.endsWith("(" + winrik::instalFolder(m_rik->root()) + "), список нормативных не обновлен!"));
+        QVERIFY(QDir().mkpath(m_rik->path("sm_r")));
+        list = installedBaseList(m_rik->root());
+        QVERIFY(!list.accessFailed && list.bases.isEmpty() && log.contains("Error", "getInstalledBazeList: "));
+
+        const QString a = QString(m_rik->path("NB/A/")).replace('/', '\\');
+        const QString b = QString(m_rik->path("NB/B/")).replace('/', '\\');
+        // A version is the first "Number=" line of the "[Version]" group, as a number.
+        QVERIFY(m_rik->writeFile("NB/A/nb.ini", "[Base]\nNumber=9\n  [Version]  \nName=x\nNumber=3.5\nNumber=4\n"));
+        QVERIFY(m_rik->writeFile("NB/B/nb.ini", "[Version]\r\nNumber = 1.25\r\n"));
+        QVERIFY(m_rik->writeDealerIni("NB/A", "2024-03-15 10:30"));
+
+        QVERIFY(m_rik->writeInstal({{"first", "AbCd", b}, {"Местная", "aBcD", a}, {"ТЕР", "0043", b},
+                                    {"other kind", "9999", a, "a"}, {"deleted", "0044", a, "b", "G", true}}));
+        QStringList seen;
+        for (const NORMBASE& base : installedBaseList(m_rik->root()).bases)
+            seen << QStringList{base.baz, decodeDosText(base.naim), base.dir, QString::number(base.version),
+                                base.nrspDate.toString("yyyy-MM-dd HH:mm")}.join('|');
+        QCOMPARE(seen, QStringList({"0043|ТЕР|" + b + "|0|0001-01-01 00:00", "abcd|Местная|" + a + "|3.5|2024-03-15 10:30"}));
+        QVERIFY(installedBaseList(m_rik->root(), DataTypes::Grand).bases.isEmpty());
+        QCOMPARE(installedRikVersion(m_rik->root()), (VersionMap{{"Version", 0}, {"Year", 0}, {"Month", 0}, {"Day", 0}}));
+        QVERIFY(m_rik->writeFile("UTILS/Doc/LastChange.rtf", "4.240315\r\n{\\rtf1 WinRIK 2.4.240315\\par\r\n3.1.231205\r\n"));
+        QCOMPARE(installedRikVersion(m_rik->root()), (VersionMap{{"Version", 2.4f}, {"Year", 24}, {"Month", 3}, {"Day", 15}}));
+    }
+
+    void isNewVersion_data()
+    {
+        QTest::addColumn<VersionMap>("installed");
+        QTest::addColumn<VersionMap>("current");
+        QTest::addColumn<bool>("isNew");
+        auto v = [](float version, float year, float month, float day) {
+            return VersionMap{{"Version", version}, {"Year", year}, {"Month", month}, {"Day", day}};
+        };
+        QTest::newRow("2.1 against 2.10: the dates decide") << v(2.1f, 24, 4, 8) << v(2.10f, 24, 4, 9) << true;
+        QTest::newRow("2.1 against 2.2, whatever the dates") << v(2.1f, 25, 12, 31) << v(2.2f, 20, 1, 1) << true;
+        QTest::newRow("higher installed") << v(2.2f, 20, 1, 1) << v(2.1f, 25, 12, 31) << false;
+        QTest::newRow("year before month") << v(2.4f, 23, 12, 31) << v(2.4f, 24, 1, 1) << true;
+        QTest::newRow("month before day") << v(2.4f, 24, 5, 1) << v(2.4f, 24, 4, 30) << false;
+        QTest::newRow("later day") << v(2.4f, 24, 4, 8) << v(2.4f, 24, 4, 9) << true;
+        QTest::newRow("below a hundredth, within a day") << v(2.401f, 24, 1, 1.2f) << v(2.4f, 24, 1, 1.9f) << false;
+        QTest::newRow("empty installed") << VersionMap() << v(0.1f, 0, 0, 0) << true;
+        QTest::newRow("own version, same") << ownVersion() << v(2.1f, 24, 4, 8) << false;
+        QTest::newRow("own version, a day older") << ownVersion() << v(2.1f, 24, 4, 9) << true;
+    }
+
+    void isNewVersion()
+    {
+        QFETCH(VersionMap, installed);
+        QFETCH(VersionMap, current);
+        QFETCH(bool, isNew);
+        QCOMPARE(zv::isNewVersion(installed, current), isNew);
+    }
+
+    // Row 1 of each table is marked deleted.
+    void mergeEndings_data()
+    {
+        QTest::addColumn<Merge>("m");
+        const QString mine = "Д'Артаньян №1";
+        QTest::newRow("overwrites every row with the number") << Merge{"res", {7, 5, 9, 7}, {}, 7, mine, {7, 5, 9, 7}, "N,4,1,M,G,B,R,L,K,C,3,S"};
+        QTest::newRow("kc6 overwrites its name and DA_NET") << Merge{"kc6", {10, 20}, {}, 20, mine, {10, 20}, "N,o,o,o,o,o,o,o,o,o,o,o"};
+        QTest::newRow("between the bands") << Merge{"loc", {9600, 9050, 9200, 100}, {}, 9100, mine, {9600, 9050, 9100, 9200, 100}, "N,4,1,M,G,,R,,,,,"};
+        QTest::newRow("above the bands") << Merge{"obe", {9700, 9800}, {}, 9600, mine, {9700, 9800, 9600}, "N,4,1,M,G,,R,,,,,"};
+        QTest::newRow("kc6 in front") << Merge{"kc6", {10, 20}, {}, 5, mine, {5, 10, 20}, "N,,,,,,,,,,,"};
+        QTest::newRow("other type, empty table") << Merge{"abc", {}, {}, 42, mine, {42}, ",,,,,,,,,,,"};
+        QTest::newRow("kept row behind a moved one") << Merge{"res", {100, 9600}, {}, 200, mine, {}, ""};
+        QTest::newRow("gap in NN") << Merge{"res", {100, 200}, {1, 3}, 50, mine, {}, ""};
+        QTest::newRow("NN repeated") << Merge{"kc3", {100, 200}, {1, 1}, 50, mine, {}, ""};
+        QTest::newRow("name too long") << Merge{"res", {1, 2}, {}, 0, QString(255, 'x'), {}, ""};
+        QTest::newRow("name too long, overwrite") << Merge{"res", {1, 2}, {}, 2, QString(255, 'x'), {}, ""};
+        QTest::newRow("name without a byte") << Merge{"kc6", {1, 2}, {}, 3, "日本", {}, ""};
+        QTest::newRow("disk full") << Merge{"res", {1, 2}, {}, 3, mine, {}, "", true};
+    }
+
+    void mergeEndings()
+    {
+        QFETCH(Merge, m);
+        QVector<VAR> rows;
+        for (int i = 0; i < m.numbers.size(); ++i)
+            rows << endings(m.type, m.numbers[i], m.nn.isEmpty() ? i + 1 : m.nn[i], "r" + QString::number(m.numbers[i]));
+        QVERIFY(m_rik->writeEndingsTable(m.type, rows, {1}));
+        const auto before = snapshot(m_rik->root());
+        test::LogCapture log;
+        const auto merge = [&] { return zv::mergeEndings(m_rik->root(), endings(m.type, m.offered, 0, m.name, kNew)); };
+        QCOMPARE(m.diskFull ? withFileSizeLimit(1000, merge) : merge(), !m.merged.isEmpty());
+        QCOMPARE(log.contains("Error", "mergeEndings: " + m.type + "_all"), m.merged.isEmpty());
+        QVERIFY(!m.merged.isEmpty() || snapshot(m_rik->root()) == before);
+        DbfDataSource source = winrik::endingsSource(m_rik->root());
+        const QVector<DbfRecord> records = source.open() ? *source.readAll(m.type + "_all") : QVector<DbfRecord>();
+        QVector<int> seen;
+        for (int i = 0; i < records.size() && !m.merged.isEmpty(); ++i) {
+            const VAR r = readVar(records[i]);
+            const QString number = QString::number(r.number);
+            seen << r.number;
+            QCOMPARE(r.nn, i + 1);
+            QCOMPARE(decodeDosText(r.name), r.number == m.offered ? m.name : "r" + number);
+            QCOMPARE(columnsOf(r), r.number == m.offered ? m.columns : kOld.join(','));
+            // Columns the client does not know and deletion marks stay with their record.
+            QCOMPARE(records[i].text("ZZ_OTHER"), m.numbers.contains(r.number) ? "other " + number : "");
+            QCOMPARE(records[i].isDeleted(), m.numbers.size() > 1 && r.number == m.numbers[1]);
+        }
+        QCOMPARE(seen, m.merged);
+    }
+
+    void installsEachKind_data()
+    {
+        QTest::addColumn<Kind>("kind");
+        const QByteArray badName = "[Version]\r\nNumber=1\r\nName=" + QByteArray(300, 'n') + "\r\n";
+        QTest::newRow("rikNRSP stamps dealer.ini") << Kind{"rikNRSP", "update/nrsp/nrsp_ABC.zip", "NB/Base_abc/NRSPCMNT.DBF", "n", false, "Win RIK/NB/Base_abc/dealer.ini", ""};
+        QTest::newRow("rikUser lands flat") << Kind{"rikUser", "update/user/1/user.zip", "deep/of the dealer/user.rik", "u", false, "Win RIK/user.rik", ""};
+        QTest::newRow("rikVarRes, from the newest offer") << Kind{"rikVarRes", "update/var/res_0042.dbf.zip", "res_42.dbf", "r", false, "Win RIK/sm_r/var/res_42.dbf", ""};
+        QTest::newRow("unknown class") << Kind{"rikind", "update/x/a.zip", "IND/a.dbf", "a", false, "", ""};
+        QTest::newRow("rikNB without its folder") << Kind{"rikNB", "update/nb/base9999.zip", "NB/Other/nb.ini", "[Version]", false, "", "9999"};
+        QTest::newRow("rikNB, INSTAL not written") << Kind{"rikNB", "update/nb/base7777.zip", "NB/B_7777/nb.ini", badName, false, "", "Cannot write INSTALL.DBF. ("};
+        QTest::newRow("rikNRSP without its base") << Kind{"rikNRSP", "update/nrsp/nrsp_qqq.zip", "NB/Base_qqq/nrspcmnt.dbf", "n", false, "", "_qqq"};
+        QTest::newRow("rikVarLoc not offered") << Kind{"rikVarLoc", "update/var/loc_0007.dbf.zip", "loc_7.dbf", "r", false, "", "no offered endings record"};
+        QTest::newRow("rikVarLoc, no table") << Kind{"rikVarLoc", "update/var/loc_0042.dbf.zip", "loc_42.dbf", "r", false, "", "Oshibka dobavlenia koncovki v  loc_all.dbf. ("};
+        for (const char* itemClass : {"rikInd", "grandInd", "rik", "rikUser", "rikNB", "rikNRSP", "rikVarRes"})
+            QTest::newRow(qPrintable(QString(itemClass) + ", damaged archive"))
+                << Kind{itemClass, "update/bad/res_0042.dbf.zip", "NB/Base_abc/x.dbf", QByteArray(30000, 'a'), true, "", "exit code"};
+    }
+
+    void installsEachKind()
+    {
+        QFETCH(Kind, kind);
+        QVERIFY(m_rik->writeInstal({}) && m_rik->writeNbIni("NB/Base_abc", "3", "Первая") && m_rik->writeEndingsTable("res", {}));
+        test::ArchiveBuilder archive;
+        archive.addFile(kind.entry, kind.content);
+        const QString cached = cachePathOf(kind.url);
+        QVERIFY(archive.write(cached) && (!kind.damaged || test::ArchiveBuilder::damage(cached)));
+        test::LogCapture log;
+        QCOMPARE(m_installer->installFile(cached, kind.itemClass), !kind.landed.isEmpty());
+        QCOMPARE(QFileInfo::exists(cached), kind.landed.isEmpty());
+        QVERIFY(kind.landed.isEmpty() || QFileInfo(m_dir->filePath(kind.landed)).isFile());
+        if (kind.landed.endsWith("dealer.ini"))
+            QCOMPARE(QSettings(m_dir->filePath(kind.landed), QSettings::IniFormat).value("nrspDate").toString(),
+                     QFileInfo(m_rik->path("NB/Base_abc/NRSPCMNT.DBF")).lastModified().toString("yyyy-MM-dd HH:mm"));
+        QVERIFY(kind.logged.isEmpty() || (log.contains("Error", kind.logged) && log.contains("Error", cached)));
+    }
+
+    void normativeBaseIsRegisteredOnceAsItsNbIniNamesIt()
+    {
+        QVERIFY(m_rik->writeInstal({}));
+        test::ArchiveBuilder archive;
+        archive.addFile("NB/Base_AB12/nb.ini", "[Version]\r\nNumber=1\r\nName=" + cp1251("База 'Ремонт' №1") + "\r\n");
+        archive.addFile("NB/Base_AB12/tables.MDX");
+        for (int round = 0; round < 2; ++round) {
+            QVERIFY(archive.write(cachePathOf("update/nb/baseAB12.zip")));
+            m_installer->setInstalledBases(installedBaseList(m_rik->root()).bases);
+            QVERIFY(m_installer->installFile(cachePathOf("update/nb/baseAB12.zip"), "rikNB"));
+            QCOMPARE(QFileInfo::exists(m_rik->path("NB/Base_AB12/tables.MDX")), round == 0);
+        }
+        DbfDataSource instal = winrik::instalSource(m_rik->root());
+        const QVector<DbfRecord> rows = instal.open() ? *instal.readAll("INSTAL") : QVector<DbfRecord>();
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(QStringList({rows[0].text("VID"), rows[0].text("NAIM"), rows[0].text("BAZ_"), rows[0].text("DIR"), rows[0].text("DOP")}),
+                 QStringList({"b", QString::fromLatin1(cp1251("База 'Ремонт' №1")), "AB12",
+                              QString(m_rik->path("NB/Base_AB12/")).replace('/', '\\'), "G"}));
+    }
+
+    // 7-Zip's exit codes 0 and 1 are success; anything else, a crash or a
+    // program that does not start fails and keeps the archive.
+    void sevenZipEnds_data()
+    {
+        QTest::addColumn<QByteArray>("script");
+        QTest::addColumn<bool>("installed");
+        QTest::addColumn<QString>("logged");
+        QTest::newRow("1 warnings") << QByteArray("exit 1") << true << "Extract completed: ";
+        QTest::newRow("255 stopped") << QByteArray("exit 255") << false << "exit code 255";
+        QTest::newRow("crash") << QByteArray("kill -SEGV $$") << false << "crashed";
+        QTest::newRow("not there") << QByteArray() << false << "/7za.";
+    }
+
+    void sevenZipEnds()
+    {
+        QFETCH(QByteArray, script);
+        QFETCH(bool, installed);
+        QFETCH(QString, logged);
+        SevenZipRun standIn;
+        standIn.program = m_dir->filePath("7za");
+        QVERIFY(script.isNull() || writeScript(standIn.program, "#!/bin/sh\n" + script));
+        test::ArchiveBuilder archive;
+        archive.addFile("IND/a.dbf");
+        QVERIFY(archive.write(cachePathOf("update/rim/a.zip")));
+        m_installer->setSevenZipRun(standIn);
+        test::LogCapture log;
+        QCOMPARE(m_installer->installFile(cachePathOf("update/rim/a.zip"), "rikInd"), installed);
+        QCOMPARE(QFileInfo::exists(cachePathOf("update/rim/a.zip")), !installed);
+        QVERIFY2(log.contains(installed ? "Info" : "Error", logged), qPrintable(log.lines().join('\n')));
+    }
+
+    // The client's own setup program is started and the client ends; one
+    // that does not start keeps the client and the file.
+    void ownSetupTakesOver()
+    {
+        const QString marker = m_dir->filePath("setup ran"), setup = cachePathOf("zelvinoraPA/setup.exe");
+        bool exited = false;
+        m_installer->setClientExit([&exited] { exited = true; });
+        QVERIFY(writeScript(setup, "not a program"));
+        QVERIFY(!m_installer->installFile(setup, "zelvinoraPA") && !exited && QFileInfo::exists(setup));
+        QVERIFY(writeScript(setup, "#!/bin/sh\ntouch '" + marker.toUtf8() + "'\n"));
+        QVERIFY(m_installer->installFile(setup, "zelvinoraPA") && exited);
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(marker), 10000);
+    }
+
+private:
+    QScopedPointer<QTemporaryDir> m_dir;
+    QScopedPointer<test::WinRikFolderBuilder> m_rik;
+    QScopedPointer<Installer> m_installer;
+};
+
+QTEST_GUILESS_MAIN(InstallTest)
+#include "tst_install.moc"
