@@ -1,6 +1,8 @@
 #include "cannedhttpserver.h"
 
-#include <QTcpSocket>
+#include <QtNetwork>
+
+#include <memory>
 
 namespace zv::test {
 
@@ -8,51 +10,30 @@ CannedHttpServer::CannedHttpServer(QByteArray response, QObject* parent)
     : QObject(parent), m_response(std::move(response))
 {
     connect(&m_server, &QTcpServer::newConnection, this, [this] {
-        while (QTcpSocket* socket = m_server.nextPendingConnection())
-            serve(socket);
+        while (QTcpSocket* socket = m_server.nextPendingConnection()) {
+            connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            auto received = std::make_shared<QByteArray>();
+            connect(socket, &QTcpSocket::readyRead, socket, [this, socket, received] {
+                // Answers once the head and as many body bytes as it announced are in.
+                *received += socket->readAll();
+                const int headEnd = received->indexOf("\r\n\r\n");
+                const QByteArray head = received->left(headEnd).toLower();
+                const int length = head.indexOf("content-length:");
+                const int bodySize = length < 0 ? 0 : head.mid(length + 15).split('\r')[0].trimmed().toInt();
+                if (headEnd < 0 || received->size() < headEnd + 4 + bodySize)
+                    return;
+                m_requests.append(*received);
+                socket->write(m_response);
+                socket->disconnectFromHost();
+            });
+        }
     });
-}
-
-bool CannedHttpServer::listen()
-{
-    return m_server.listen(QHostAddress::LocalHost, 0);
-}
-
-QString CannedHttpServer::baseUrl() const
-{
-    return QStringLiteral("http://127.0.0.1:%1/").arg(m_server.serverPort());
 }
 
 QByteArray CannedHttpServer::okResponse(const QByteArray& contentType, const QByteArray& body)
 {
-    return "HTTP/1.1 200 OK\r\nContent-Type: " + contentType +
-           "\r\nContent-Length: " + QByteArray::number(body.size()) +
-           "\r\nConnection: close\r\n\r\n" + body;
-}
-
-void CannedHttpServer::serve(QTcpSocket* socket)
-{
-    auto* received = new QByteArray;
-    connect(socket, &QTcpSocket::readyRead, socket, [this, socket, received] {
-        *received += socket->readAll();
-        const int headerEnd = received->indexOf("\r\n\r\n");
-        if (headerEnd < 0)
-            return;
-        int contentLength = 0;
-        for (const QByteArray& line : received->left(headerEnd).split('\n')) {
-            if (line.toLower().startsWith("content-length:"))
-                contentLength = line.mid(15).trimmed().toInt();
-        }
-        if (received->size() < headerEnd + 4 + contentLength)
-            return;
-        m_requests.append(*received);
-        socket->write(m_response);
-        socket->disconnectFromHost();
-    });
-    connect(socket, &QTcpSocket::disconnected, socket, [socket, received] {
-        delete received;
-        socket->deleteLater();
-    });
+    return "HTTP/1.1 200 OK\r\nContent-Type: " + contentType + "\r\nContent-Length: " +
+           QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
 }
 
 } // namespace zv::test

@@ -7,24 +7,22 @@
 namespace zv::test {
 
 // A tiny HTTP peer on loopback that answers every request with one canned
-// response and keeps the raw bytes of what it received, for the cases the
-// stand-in service never produces (an HTML page with status 200, a number
-// where text belongs) and for checking headers byte for byte.
+// response and keeps the raw bytes of what it received, for the answers the
+// stand-in service never gives (an HTML page with status 200, a redirect, a
+// body cut short) and for checking the request byte for byte.
 class CannedHttpServer : public QObject
 {
     Q_OBJECT
 public:
     explicit CannedHttpServer(QByteArray response, QObject* parent = nullptr);
 
-    bool listen();
-    QString baseUrl() const;
+    bool listen() { return m_server.listen(QHostAddress::LocalHost, 0); }
+    QString baseUrl() const { return QStringLiteral("http://127.0.0.1:%1/").arg(m_server.serverPort()); }
     const QList<QByteArray>& requests() const { return m_requests; }
 
     static QByteArray okResponse(const QByteArray& contentType, const QByteArray& body);
 
 private:
-    void serve(QTcpSocket* socket);
-
     QTcpServer m_server;
     QByteArray m_response;
     QList<QByteArray> m_requests;

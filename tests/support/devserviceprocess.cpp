@@ -1,57 +1,36 @@
 #include "devserviceprocess.h"
 
-#include <QCoreApplication>
-#include <QEventLoop>
-#include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QNetworkAccessManager>
-#include <QNetworkProxy>
-#include <QNetworkReply>
-#include <QRegularExpression>
-#include <QStandardPaths>
-#include <QTcpServer>
+#include <QtNetwork>
 
 namespace zv::test {
 
-DevServiceProcess::~DevServiceProcess()
-{
-    stop();
-}
-
 QString DevServiceProcess::binaryPath()
 {
-    const QString dir = qEnvironmentVariable("ZV_BIN_DIR", QCoreApplication::applicationDirPath());
-    return dir + QStringLiteral("/zv-devservice");
+    return qEnvironmentVariable("ZV_BIN_DIR", QCoreApplication::applicationDirPath()) +
+           QStringLiteral("/zv-devservice");
 }
 
 bool DevServiceProcess::start(const Config& config)
 {
-    QStringList arguments{QStringLiteral("--listen"), QStringLiteral("127.0.0.1:%1").arg(config.listenPort),
-                          QStringLiteral("--db"),
-                          config.dbPath.isEmpty() ? m_dir.filePath(QStringLiteral("service.db"))
-                                                  : config.dbPath};
+    QStringList arguments{"--listen", QStringLiteral("127.0.0.1:%1").arg(config.listenPort), "--db",
+                          config.dbPath.isEmpty() ? m_dir.filePath("service.db") : config.dbPath};
     if (!config.demo)
-        arguments << QStringLiteral("--no-demo");
+        arguments << "--no-demo";
     if (!config.filesDir.isEmpty())
-        arguments << QStringLiteral("--files") << config.filesDir;
+        arguments << "--files" << config.filesDir;
     if (!config.fixedDate.isEmpty())
-        arguments << QStringLiteral("--date") << config.fixedDate;
+        arguments << "--date" << config.fixedDate;
     if (config.latencyMs > 0)
-        arguments << QStringLiteral("--latency-ms") << QString::number(config.latencyMs);
-    if (config.record) {
-        m_recordPath = m_dir.filePath(QStringLiteral("record.jsonl"));
-        arguments << QStringLiteral("--record") << m_recordPath;
-    }
+        arguments << "--latency-ms" << QString::number(config.latencyMs);
+    if (config.record)
+        arguments << "--record" << (m_recordPath = m_dir.filePath("record.jsonl"));
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.start(binaryPath(), arguments);
-    if (!m_process.waitForStarted(10000))
-        return false;
+    // The stand-in prints the address it listens on once it does.
     static const QRegularExpression address(QStringLiteral("(http://[^ ]+:(\\d+)/)"));
     QByteArray output;
     while (m_process.waitForReadyRead(10000)) {
-        output += m_process.readAllStandardOutput();
-        const auto match = address.match(QString::fromUtf8(output));
+        const auto match = address.match(QString::fromUtf8(output += m_process.readAllStandardOutput()));
         if (match.hasMatch()) {
             m_baseUrl = match.captured(1);
             m_port = match.captured(2).toInt();
@@ -63,13 +42,12 @@ bool DevServiceProcess::start(const Config& config)
 
 void DevServiceProcess::stop()
 {
-    if (m_process.state() != QProcess::NotRunning) {
-        m_process.terminate();
-        if (!m_process.waitForFinished(5000)) {
-            m_process.kill();
-            m_process.waitForFinished(5000);
-        }
-    }
+    if (m_process.state() == QProcess::NotRunning)
+        return;
+    m_process.terminate();
+    if (!m_process.waitForFinished(5000))
+        m_process.kill();
+    m_process.waitForFinished(5000);
 }
 
 bool DevServiceProcess::sql(const QString& statement, QJsonArray* rows) const
@@ -78,30 +56,28 @@ bool DevServiceProcess::sql(const QString& statement, QJsonArray* rows) const
     manager.setProxy(QNetworkProxy(QNetworkProxy::NoProxy));
     QNetworkRequest request(QUrl(m_baseUrl + QStringLiteral("api/")));
     request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
-    QNetworkReply* reply = manager.post(request, statement.toUtf8());
+    QScopedPointer<QNetworkReply> reply(manager.post(request, statement.toUtf8()));
     QEventLoop loop;
-    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    QObject::connect(reply.data(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
     loop.exec();
-    const bool ok = reply->error() == QNetworkReply::NoError;
     const QByteArray body = reply->readAll();
-    if (!ok)
-        qWarning("devservice rejected statement: %s\n%s", body.constData(),
-                 statement.toUtf8().constData());
-    if (ok && rows)
+    if (reply->error() != QNetworkReply::NoError) {
+        qWarning("devservice rejected statement: %s\n%s", body.constData(), qPrintable(statement));
+        return false;
+    }
+    if (rows)
         *rows = QJsonDocument::fromJson(body).array();
-    delete reply;
-    return ok;
+    return true;
 }
 
 QJsonArray DevServiceProcess::recorded() const
 {
     QJsonArray lines;
     QFile file(m_recordPath);
-    if (!file.open(QIODevice::ReadOnly))
-        return lines;
-    for (const QByteArray& line : file.readAll().split('\n')) {
-        if (!line.trimmed().isEmpty())
-            lines.append(QJsonDocument::fromJson(line).object());
+    if (file.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : file.readAll().split('\n'))
+            if (!line.trimmed().isEmpty())
+                lines.append(QJsonDocument::fromJson(line).object());
     }
     return lines;
 }
@@ -110,8 +86,7 @@ QStringList DevServiceProcess::recordedStatements() const
 {
     QStringList texts;
     for (const QJsonValue& request : recorded())
-        texts << QString::fromUtf8(
-            QByteArray::fromBase64(request.toObject().value(QStringLiteral("body")).toString().toLatin1()));
+        texts << QString::fromUtf8(QByteArray::fromBase64(request["body"].toString().toLatin1()));
     return texts;
 }
 

@@ -24,8 +24,7 @@ public:
         int listenPort = 0; // 0: any free port
     };
 
-    DevServiceProcess() = default;
-    ~DevServiceProcess();
+    ~DevServiceProcess() { stop(); }
 
     bool start(const Config& config);
     bool start() { return start(Config()); }

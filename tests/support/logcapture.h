@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+#include <algorithm>
+
 namespace zv::test {
 
 // Collects every log line of the process as "<category>: <message>" while it
@@ -9,14 +11,34 @@ namespace zv::test {
 class LogCapture
 {
 public:
-    LogCapture();
-    ~LogCapture();
+    LogCapture()
+    {
+        s_lines.clear();
+        s_previous = qInstallMessageHandler(capture);
+    }
+    ~LogCapture() { qInstallMessageHandler(s_previous); }
     LogCapture(const LogCapture&) = delete;
     LogCapture& operator=(const LogCapture&) = delete;
 
-    QStringList lines() const;
-    bool contains(const QString& category, const QString& fragment) const;
-    void clear();
+    QStringList lines() const { return s_lines; }
+    bool contains(const QString& category, const QString& fragment) const
+    {
+        return std::any_of(s_lines.cbegin(), s_lines.cend(), [&](const QString& line) {
+            return line.startsWith(category + QStringLiteral(": ")) && line.contains(fragment);
+        });
+    }
+    void clear() { s_lines.clear(); }
+
+private:
+    static void capture(QtMsgType type, const QMessageLogContext& context, const QString& message)
+    {
+        s_lines << QString::fromLatin1(context.category ? context.category : "default") + ": " + message;
+        if (s_previous)
+            s_previous(type, context, message);
+    }
+
+    static inline QStringList s_lines;
+    static inline QtMessageHandler s_previous = nullptr;
 };
 
 } // namespace zv::test
