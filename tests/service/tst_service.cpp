@@ -299,20 +299,21 @@ private slots:
     void proxyFromTheStore_data()
     {
         QTest::addColumn<QVariantList>("stored"); // use, browser's, HTTP, address, port as the page writes it
-        QTest::addColumn<QByteArray>("httpProxy");
+        QTest::addColumn<QByteArray>("environment"); // name=value
         QTest::addColumn<QString>("proxy");
         QTest::addColumn<QString>("box");
-        QTest::newRow("off") << QVariantList{false, false, true, "p.local", "3128"} << QByteArray() << "none" << "";
-        QTest::newRow("own, port cut") << QVariantList{true, false, true, "p.local", "70000"} << QByteArray() << "HTTP p.local:4464" << "";
-        QTest::newRow("own SOCKS5") << QVariantList{true, false, false, "s.local", "1080"} << QByteArray() << "SOCKS5 s.local:1080" << "";
-        QTest::newRow("browser's") << QVariantList{true, true, true, "p.local", "1"} << QByteArray("http://u:p@h1:3128/") << "HTTP h1:3128" << "";
-        QTest::newRow("browser's, no SOCKS5") << QVariantList{true, true, false, "", "0"} << QByteArray("http://h1:3128") << "HTTP :0" << "Отсутствует настройка|" + noSocks;
+        QTest::newRow("off") << QVariantList{false, false, true, "p.local", "3128"} << QByteArray("http_proxy=") << "none" << "";
+        QTest::newRow("own, port cut") << QVariantList{true, false, true, "p.local", "70000"} << QByteArray("http_proxy=h1:1") << "HTTP p.local:4464" << "";
+        QTest::newRow("own SOCKS5") << QVariantList{true, false, false, "s.local", "1080"} << QByteArray("http_proxy=") << "SOCKS5 s.local:1080" << "";
+        QTest::newRow("browser's") << QVariantList{true, true, true, "p.local", "1"} << QByteArray("http_proxy=http://u:p@h1:3128/") << "HTTP h1:3128" << "";
+        QTest::newRow("browser's SOCKS5") << QVariantList{true, true, false, "", "0"} << QByteArray("all_proxy=socks5://s1:1080") << "SOCKS5 s1:1080" << "";
+        QTest::newRow("browser's, no SOCKS5") << QVariantList{true, true, false, "", "0"} << QByteArray("http_proxy=http://h1:3128") << "HTTP :0" << "Отсутствует настройка|" + noSocks;
     }
 
     void proxyFromTheStore()
     {
         QFETCH(QVariantList, stored);
-        QFETCH(QByteArray, httpProxy);
+        QFETCH(QByteArray, environment);
         QFETCH(QString, proxy);
         QFETCH(QString, box);
         QSettings settings;
@@ -320,7 +321,10 @@ private slots:
         for (int i = 0; i < names.size(); ++i)
             settings.setValue(names[i], stored[i]);
         settings.sync();
-        qputenv("http_proxy", httpProxy);
+        qunsetenv("http_proxy");
+        qunsetenv("all_proxy");
+        const int equals = environment.indexOf('=');
+        qputenv(environment.left(equals).constData(), environment.mid(equals + 1));
         QString seen;
         QTimer closer;
         connect(&closer, &QTimer::timeout, [&] {
