@@ -99,6 +99,20 @@ int installUntilTheCrash()
     return 0;
 }
 
+// A stand-in for 7-Zip that answers "t" and "l" at once and runs "x" as told.
+zv::SevenZipRun standIn(const QString& path, const QByteArray& unpacking, int stallLimitMs)
+{
+    QFile script(path);
+    if (script.open(QIODevice::WriteOnly))
+        script.write("#!/bin/sh\n[ \"$1\" = x ] && { " + unpacking + "; }\nexit 0\n");
+    script.close();
+    script.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    zv::SevenZipRun run;
+    run.program = path;
+    run.stallLimitMs = stallLimitMs;
+    return run;
+}
+
 VAR offered(int number, int nn = 0)
 {
     VAR v;
@@ -148,6 +162,8 @@ private slots:
                                                    << "не из папки загрузок";
         QTest::newRow("stopped while unpacking") << "stop" << "rikInd" << "update/ind/i.zip"
                                                  << "Установка прервана: i.zip";
+        QTest::newRow("7-Zip goes silent") << "stall" << "rikInd" << "update/ind/i.zip"
+                                           << "перестала отвечать";
         QTest::newRow("crash between the moves") << "crash" << "rikInd" << "update/ind/i.zip"
                                                  << "";
     }
@@ -202,6 +218,7 @@ private slots:
         if (fault == "fullDisk")
             limit = 100000;
 
+        const zv::SevenZipRun stalling = standIn(folders.filePath("7za"), "sleep 30", 1000);
         const Tree folderBefore = snapshot(rik);
         const Tree cacheBefore = snapshot(QFileInfo(zv::downloadCacheFolder()).path());
         if (fault == "crash") {
@@ -218,6 +235,8 @@ private slots:
             Installer installer(rik, folders.filePath("Гранд-Смета"));
             installer.setInstalledBases({{"0001", zv::NORMBASE()}});
             installer.setOfferedEndings({offered(7)});
+            if (fault == "stall")
+                installer.setSevenZipRun(stalling);
             // "Прервать" pressed once unpacked files are there.
             const QDir staging(rik + "/" + zv::installWorkFolderName + "/staging/IND");
             installer.setStopRequested([&] { return fault == "stop" && staging.exists(); });
@@ -235,6 +254,26 @@ private slots:
         QCOMPARE(snapshot(rik), folderBefore);
         QCOMPARE(snapshot(QFileInfo(zv::downloadCacheFolder()).path()), cacheBefore);
         QDir(zv::downloadCacheFolder()).removeRecursively();
+    }
+
+    // No fixed time limit: a run that keeps reporting progress goes on for
+    // longer than the silence that stops one.
+    void reportingRunIsNeverStopped()
+    {
+        QTemporaryDir folders;
+        QVERIFY(QDir().mkpath(folders.filePath("WinRIK")));
+        ArchiveBuilder builder;
+        builder.addFile("IND/a.dbf");
+        QVERIFY(builder.write(zv::cachePathOf("update/ind/slow.zip")));
+        Installer installer(folders.filePath("WinRIK"), QString());
+        installer.setSevenZipRun(standIn(folders.filePath("7za"),
+                                         "for p in 20 40 60 80; do printf ' %s%%' $p; sleep 0.6; done",
+                                         1000));
+        QList<int> seen;
+        installer.setProgress([&seen](int percent) { seen << percent; });
+        QVERIFY2(installer.installFile(zv::cachePathOf("update/ind/slow.zip"), "rikInd"),
+                 qPrintable(installer.failureReason()));
+        QCOMPARE(seen, QList<int>({60, 70, 80, 90, 100}));
     }
 };
 
