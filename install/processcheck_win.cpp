@@ -1,6 +1,7 @@
 #include <QtGlobal>
 #ifdef Q_OS_WIN
 #include "install/processcheck.h"
+#include "install/processsnapshot.h"
 #include "install/tasklist.h"
 
 #include <QCoreApplication>
@@ -25,7 +26,12 @@ bool isProcessRunning(const QString& imageName)
         lister.waitForFinished();
         return false;
     }
-    return tasklist::reportsProcess(lister.readAllStandardOutput());
+    const QByteArray output = lister.readAllStandardOutput();
+    if (output.isEmpty()) {
+        const qint64 excluded = imageName == clientImageName ? QCoreApplication::applicationPid() : -1;
+        return isProcessInSnapshot(imageName, excluded);
+    }
+    return tasklist::reportsProcess(output);
 }
 
 bool processHasEnded(qint64 pid)

@@ -1,0 +1,165 @@
+// The client's other Windows code under a real Windows API: the process
+// checks, the drive finder, 7za.exe beside the program, the restart
+// hand-over, the download cache and a dBASE table on a Windows disk.
+#include "install/processcheck.h"
+#include "app/restarthandover.h"
+#include "install/tasklist.h"
+#include "install/dbftable.h"
+#include "install/dostext.h"
+#include "install/extraction.h"
+#include "service/downloadcache.h"
+#include "settings/fixeddrives.h"
+
+#include <QTextCodec>
+#include <QtTest>
+
+#include <windows.h>
+
+namespace {
+
+QByteArray oem(const char* text)
+{
+    return QTextCodec::codecForName("IBM 866")->fromUnicode(QString::fromUtf8(text));
+}
+
+// Windows 10's tasklist for /FI "IMAGENAME eq winrik.exe", English and
+// Russian (console code page 866): the table when the program runs, the
+// one-line notice when it does not.
+QByteArray tasklistOutput(bool russian, bool running)
+{
+    if (!running)
+        return russian ? oem("ИНФОРМАЦИЯ: Задачи, отвечающие заданным критериям, отсутствуют.\r\n")
+                       : "INFO: No tasks are running which match the specified criteria.\r\n";
+    const QByteArray header =
+        russian ? oem("Имя образа                     PID Имя сессии          № сеанса       Память")
+                : "Image Name                     PID Session Name        Session#    Mem Usage";
+    return "\r\n" + header.leftJustified(76) + "\r\n" +
+           "========================= ======== ================ =========== ============\r\n" +
+           "winrik.exe                    5532 Console                    1     45 120 K\r\n";
+}
+
+QString nativeTemp()
+{
+    wchar_t buffer[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH, buffer);
+    return QDir::fromNativeSeparators(QString::fromWCharArray(buffer));
+}
+
+} // namespace
+
+class WinSystemTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void tasklistOutputRule_data()
+    {
+        QTest::addColumn<bool>("russian");
+        QTest::addColumn<bool>("running");
+        QTest::newRow("english, running") << false << true;
+        QTest::newRow("english, not running") << false << false;
+        QTest::newRow("russian, running") << true << true;
+        QTest::newRow("russian, not running") << true << false;
+    }
+
+    void tasklistOutputRule()
+    {
+        QFETCH(bool, russian);
+        QFETCH(bool, running);
+        QCOMPARE(zv::tasklist::reportsProcess(tasklistOutput(russian, running)), running);
+    }
+
+    // This process is found by its own image name unless it is the one left
+    // out; a program that is not running is not found.
+    void processCheck_data()
+    {
+        QTest::addColumn<QString>("imageName");
+        QTest::addColumn<bool>("running");
+        QTest::newRow("itself") << QFileInfo(QCoreApplication::applicationFilePath()).fileName() << true;
+        QTest::newRow("winrik") << "winrik.exe" << false;
+        QTest::newRow("the client") << "zelvinorapa.exe" << false;
+    }
+
+    void processCheck()
+    {
+        QFETCH(QString, imageName);
+        QFETCH(bool, running);
+        QCOMPARE(zv::isProcessRunning(imageName), running);
+    }
+
+    void fixedDrivesLeaveOutTheCdrom()
+    {
+        const QStringList roots = zv::fixedDriveRoots();
+        QVERIFY2(roots.contains(QStringLiteral("C:/")), qPrintable(roots.join(' ')));
+        QVERIFY(!roots.contains(QStringLiteral("D:/")));
+        QCOMPARE(zv::getDrives(DRIVE_CDROM), QStringList{QStringLiteral("D:\\")});
+        QVERIFY(zv::getDrives(7).isEmpty());
+    }
+
+    void sevenZipBesideTheProgramKeepsCyrillicNames()
+    {
+        QTemporaryDir work(QDir::tempPath() + QStringLiteral("/папка с пробелами XXXXXX"));
+        QVERIFY(work.isValid());
+        const QString target = work.path() + QStringLiteral("/Индексы 2024");
+        QProcess process;
+        QVERIFY(zv::extractArchive(process, QStringLiteral("x"),
+                                   QCoreApplication::applicationDirPath() + QStringLiteral("/cyrillic.zip"),
+                                   target));
+        QFile file(target + QStringLiteral("/Сметные нормы/Индекс № 1.txt"));
+        QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(file.fileName()));
+        QCOMPARE(file.readAll(), QByteArray("ФЕР-2020\n"));
+    }
+
+    void newCopyWaitsForTheOldOne()
+    {
+        QProcess old;
+        old.start(QStringLiteral("cmd.exe"), {QStringLiteral("/q")});
+        QVERIFY(old.waitForStarted());
+        const QStringList arguments = zv::restartArguments(old.processId());
+        QVERIFY(!zv::waitForRestartedCopy(arguments, 500));
+        old.kill();
+        QVERIFY(zv::waitForRestartedCopy(arguments, 20000));
+        old.waitForFinished();
+        QVERIFY(zv::waitForRestartedCopy({}, 0));
+    }
+
+    void downloadCacheInTheWindowsTemporaryFolder()
+    {
+        QCOMPARE(zv::downloadCacheFolder(), nativeTemp() + QStringLiteral("zelvinora"));
+        const QString path = zv::cachePathOf(QStringLiteral("downloads/ind/Индекс 1.7z"));
+        QVERIFY(zv::makeCacheFolder(QFileInfo(path).path()));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("7z");
+        file.close();
+        QVERIFY(zv::isCachedFile(path));
+    }
+
+    // save() replaces an existing table, which on Windows is not a rename.
+    void dbaseTableWrittenAndReadBack()
+    {
+        QTemporaryDir work(QDir::tempPath() + QStringLiteral("/ПК РИК XXXXXX"));
+        const QString path = work.path() + QStringLiteral("/INSTAL.DBF");
+        zv::DbfTable table;
+        QVERIFY(table.create({{QStringLiteral("NAME"), 'C', 40, 0, 0},
+                              {QStringLiteral("NUM"), 'N', 6, 0, 0}}));
+        QVERIFY(table.appendRow({{QStringLiteral("NAME"), QStringLiteral("Сборник № 1")},
+                                 {QStringLiteral("NUM"), 7}}));
+        QVERIFY2(table.save(path), qPrintable(table.errorString()));
+        QVERIFY(table.appendRow({{QStringLiteral("NAME"), QStringLiteral("ТЕР-2001")}}));
+        QVERIFY2(table.save(path), qPrintable(table.errorString()));
+
+        zv::DbfTable read;
+        QVERIFY2(read.load(path), qPrintable(read.errorString()));
+        QCOMPARE(read.rowCount(), 2);
+        QCOMPARE(zv::decodeDosText(read.record(0).value(QStringLiteral("NAME")).toString()),
+                 QStringLiteral("Сборник № 1"));
+        QCOMPARE(read.record(0).value(QStringLiteral("NUM")).toInt(), 7);
+        QCOMPARE(zv::decodeDosText(read.record(1).value(QStringLiteral("NAME")).toString()),
+                 QStringLiteral("ТЕР-2001"));
+        QCOMPARE(QDir(work.path()).entryList(QDir::Files), QStringList{QStringLiteral("INSTAL.DBF")});
+    }
+};
+
+QTEST_GUILESS_MAIN(WinSystemTest)
+#include "tst_winsystem.moc"
