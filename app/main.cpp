@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 #include "app/restarthandover.h"
+#include "app/supportlog.h"
 #include "service/serviceaddress.h"
 #include "settings/settingsstore.h"
 
@@ -13,6 +14,8 @@ int main(int argc, char* argv[])
     QCoreApplication::setOrganizationName(QStringLiteral("ZelVinora"));
     QCoreApplication::setOrganizationDomain(QUrl(zv::serviceBaseAddress()).host());
     QCoreApplication::setApplicationName(QStringLiteral("Личный кабинет Зелвинора"));
+    // The log's folder follows the application's identity set just above.
+    zv::installSupportLog();
     // Before the first settings handle: the window opens one at once.
     zv::installSettingsFormat();
 

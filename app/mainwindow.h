@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QDateTime>
 #include <QMainWindow>
 #include <QSettings>
 #include <QSystemTrayIcon>
@@ -11,6 +12,7 @@ class QAction;
 class QMenu;
 class QStatusBar;
 class QTabWidget;
+class QTimer;
 
 // The client's only top-level window. Its constructor runs the start-up
 // checks (a second copy, a running WinRIK, the computer's date) and ends the
@@ -41,11 +43,17 @@ public slots:
     void showTrayIcon();
     void hideOrShowStatusBar(int index);
     void restartApp();
+    // Rebuilds the catalogue when the automatic check is due at now and
+    // nothing else is under way; tells the user through the tray when it
+    // finds new items.
+    void runDueUpdateCheck(const QDateTime& now);
 
 private:
     void refuseStartup(const QString& text);
     void setDefaultSettings();
     void createTabs(bool dateOk);
+    void openSupportLogFolder();
+    void announceUpdates(int count);
 
     QSettings m_settings;
     HomeTab* m_homeTab = nullptr;
@@ -56,4 +64,11 @@ private:
     QAction* m_minimizeAction = nullptr;
     QAction* m_restoreAction = nullptr;
     QAction* m_quitAction = nullptr;
+    QAction* m_openLogAction = nullptr;
+    QTimer* m_updateCheckTimer = nullptr;
+    // Read once: a change on the general page takes effect after the restart
+    // that saving it does.
+    int m_checkUpdateNumber = 0;
+    QString m_hoursOrDay;
+    QDateTime m_startedAt = QDateTime::currentDateTime();
 };

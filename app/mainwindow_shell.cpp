@@ -2,6 +2,8 @@
 #include "app/mainwindow.h"
 
 #include "app/restarthandover.h"
+#include "app/supportlog.h"
+#include "app/updatecheckschedule.h"
 #include "app/trayicon.h"
 #include "catalogue/downloadtab.h"
 #include "service/logging.h"
@@ -10,13 +12,18 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
 #include <QEvent>
 #include <QFileInfo>
 #include <QIcon>
 #include <QMenu>
+#include <QMessageBox>
 #include <QProcess>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTimer>
+#include <QUrl>
 
 namespace {
 enum TabIndex
@@ -24,13 +31,19 @@ enum TabIndex
     SettingsTab = 0,
     DownloadsTab = 1
 };
-}
+
+// How often the client asks itself whether the automatic check is due.
+constexpr int updateCheckTickMs = 60 * 1000;
+const QString newItemsIconPath = QStringLiteral(":/zelvinoraPAisNew.ico");
+} // namespace
 
 void MainWindow::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
-    // A minimised client leaves the task bar and lives in the tray alone.
-    if (event->type() == QEvent::WindowStateChange && isMinimized())
+    // A minimised client leaves the task bar and lives in the tray alone;
+    // without a notification area there would be no way back to it.
+    if (event->type() == QEvent::WindowStateChange && isMinimized() &&
+        QSystemTrayIcon::isSystemTrayAvailable())
         hide();
 }
 
@@ -52,6 +65,8 @@ void MainWindow::setTrayIconActions()
     m_minimizeAction = new QAction(QStringLiteral("Свернуть"), this);
     m_restoreAction = new QAction(QStringLiteral("Восстановить"), this);
     m_quitAction = new QAction(QStringLiteral("Выход"), this);
+    m_openLogAction = new QAction(QStringLiteral("Открыть журнал"), this);
+    connect(m_openLogAction, &QAction::triggered, this, &MainWindow::openSupportLogFolder);
     connect(m_minimizeAction, &QAction::triggered, this, &QWidget::hide);
     connect(m_restoreAction, &QAction::triggered, this, &QWidget::showNormal);
     connect(m_quitAction, &QAction::triggered, qApp, &QCoreApplication::quit);
@@ -59,6 +74,7 @@ void MainWindow::setTrayIconActions()
     m_trayMenu = new QMenu(this);
     m_trayMenu->addAction(m_minimizeAction);
     m_trayMenu->addAction(m_restoreAction);
+    m_trayMenu->addAction(m_openLogAction);
     m_trayMenu->addAction(m_quitAction);
 }
 
@@ -68,6 +84,11 @@ void MainWindow::showTrayIcon()
     icon->setIcon(QIcon(QString::fromLatin1(zv::normalIconPath)));
     icon->setContextMenu(m_trayMenu);
     connect(icon, &QSystemTrayIcon::activated, this, &MainWindow::trayIconActivated);
+    connect(icon, &QSystemTrayIcon::messageClicked, this, [this] {
+        trayActionExecute();
+        if (m_downloadTab)
+            m_mainTabs->setCurrentWidget(m_downloadTab);
+    });
     icon->show();
     zv::setTrayIcon(icon);
 }
@@ -97,6 +118,14 @@ void MainWindow::createTabs(bool dateOk)
         connect(m_mainTabs, &QTabWidget::currentChanged, this, &MainWindow::hideOrShowStatusBar);
         // Shows the status bar and builds the catalogue for the first time.
         m_mainTabs->setCurrentWidget(m_downloadTab);
+
+        m_checkUpdateNumber = m_settings.value(zv::keys::generalCheckUpdateNumber).toInt();
+        m_hoursOrDay = m_settings.value(zv::keys::generalHoursOrDay).toString();
+        m_updateCheckTimer = new QTimer(this);
+        m_updateCheckTimer->setInterval(updateCheckTickMs);
+        connect(m_updateCheckTimer, &QTimer::timeout, this,
+                [this] { runDueUpdateCheck(QDateTime::currentDateTime()); });
+        m_updateCheckTimer->start();
     }
     if (m_mainTabs->currentIndex() == SettingsTab)
         emit m_mainTabs->currentChanged(SettingsTab);
@@ -125,7 +154,45 @@ void MainWindow::restartApp()
     if (!QProcess::startDetached(program, arguments, QFileInfo(program).absolutePath())) {
         // Closing now would leave the user with no client at all.
         ZV_ERROR() << "restartApp: the new copy " << program << " could not be started";
+        QMessageBox::critical(this, QStringLiteral("Ошибка перезапуска"),
+                              QStringLiteral("Не удалось перезапустить программу. Настройки "
+                                             "сохранены и вступят в силу при следующем запуске."));
         return;
     }
     close();
+}
+
+void MainWindow::openSupportLogFolder()
+{
+    const QString folder = zv::supportLogFolder();
+    QDir().mkpath(folder);
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(folder)))
+        ZV_ERROR() << "openSupportLogFolder: the folder " << folder << " could not be opened";
+}
+
+void MainWindow::runDueUpdateCheck(const QDateTime& now)
+{
+    // Never beneath a build or an action, and never over rows the user has
+    // begun to tick: the rebuild would drop the ticks.
+    if (!m_downloadTab || m_downloadTab->isBusy() || m_downloadTab->hasTickedRows())
+        return;
+    const QDateTime since = m_downloadTab->lastBuildFinished().isValid()
+                                ? m_downloadTab->lastBuildFinished()
+                                : m_startedAt;
+    const QDateTime due = zv::nextUpdateCheck(since, m_checkUpdateNumber, m_hoursOrDay);
+    if (!due.isValid() || now < due)
+        return;
+    ZV_INFO() << "runDueUpdateCheck: the catalogue is checked as scheduled";
+    m_downloadTab->updateLicList();
+    announceUpdates(m_downloadTab->newItemCount());
+}
+
+void MainWindow::announceUpdates(int count)
+{
+    QSystemTrayIcon* icon = zv::trayIcon();
+    if (count < 1 || !icon)
+        return;
+    icon->setIcon(QIcon(newItemsIconPath));
+    icon->showMessage(QCoreApplication::applicationName(),
+                      QStringLiteral("Доступны обновления: ") + QString::number(count));
 }

@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QIcon>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTreeWidget>
@@ -23,7 +24,8 @@ DownloadTab::DownloadTab(QWidget* parent)
       m_installButton(new QPushButton(QStringLiteral("Установить данные"), this)),
       m_downloadAndInstallButton(new QPushButton(QStringLiteral("Скачать и установить данные"), this)),
       m_table(new QTableWidget(this)),
-      m_tree(new QTreeWidget(this))
+      m_tree(new QTreeWidget(this)),
+      m_busyIndicator(new QProgressBar(this))
 {
     m_useRik = m_settings.value(zv::keys::generalUseRik).toBool();
     m_useGrand = m_settings.value(zv::keys::generalUseGrand).toBool();
@@ -34,6 +36,7 @@ DownloadTab::DownloadTab(QWidget* parent)
     m_downloadAndInstallButton->setObjectName(QStringLiteral("downloadAndInstallButton"));
     m_table->setObjectName(QStringLiteral("table"));
     m_tree->setObjectName(QStringLiteral("tree"));
+    m_busyIndicator->setObjectName(QStringLiteral("busyIndicator"));
 
     createView();
     setSubscriptionInfo();
@@ -49,6 +52,12 @@ void DownloadTab::createView()
     m_buttonLayout->addWidget(m_downloadAndInstallButton, 0, 4, 2, 1, Qt::AlignCenter);
     m_buttonLayout->addWidget(m_downloadButton, 0, 5);
     m_buttonLayout->addWidget(m_installButton, 1, 5);
+    // Runs to and fro, without a figure, while the catalogue is being built.
+    m_busyIndicator->setRange(0, 0);
+    m_busyIndicator->setTextVisible(false);
+    m_busyIndicator->setMaximumWidth(120);
+    m_busyIndicator->hide();
+    m_buttonLayout->addWidget(m_busyIndicator, 0, 6, 2, 1, Qt::AlignCenter);
     m_buttonLayout->setColumnStretch(8, 1);
 
     auto* leftColumn = new QVBoxLayout;

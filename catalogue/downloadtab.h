@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue/catalogueanswers.h"
 #include "install/datatypes.h"
 #include "install/winrikrecords.h"
 
@@ -14,6 +15,7 @@
 class QGridLayout;
 class QHBoxLayout;
 class QNetworkReply;
+class QProgressBar;
 class QPushButton;
 class QTableWidget;
 class QTreeWidget;
@@ -30,7 +32,20 @@ public:
     explicit DownloadTab(QWidget* parent);
     ~DownloadTab() override;
 
+    // Whether a catalogue build or an action on the ticked rows is under way.
+    bool isBusy() const { return m_buildRunning || m_actionRunning; }
+    // When the last catalogue build ended; invalid before the first.
+    QDateTime lastBuildFinished() const { return m_lastBuildFinished; }
+    // Rows of the current catalogue whose item is new.
+    int newItemCount() const;
+    bool hasTickedRows() const;
+    // How many times the last build waited for the service, one wait after
+    // another.
+    int lastBuildWaits() const { return m_lastBuildWaits; }
+
 signals:
+    // Emitted at the end of every build.
+    void catalogueBuilt(int newItems);
     // The tray icon belongs to the main window; the catalogue only decides
     // which image it shows after each build.
     void trayIconImageChanged(const QString& iconPath);
@@ -61,6 +76,12 @@ private:
     void clearTable();
     void toggleControls();
     void uncheckAll();
+    // A failed row of the running action: "Ошибка" with its reason as the
+    // cell's tooltip, and a line for the box at the end.
+    void showFailure(int row);
+    // After a rebuild, the items of the last action that failed.
+    void markFailedRows();
+    void finishAction();
 
     // Account and version questions to the service.
     void setSubscriptionInfo();
@@ -70,6 +91,9 @@ private:
 
     // The catalogue build and its queries, in the order they run.
     void buildCatalogue();
+    void askCatalogueQueries(bool rikInUse);
+    void askBaseVersions();
+    void showBuildRunning(bool running);
     void addClientUpdate();
     void getLicIndRik();
     void getLicIndGrand();
@@ -108,10 +132,17 @@ private:
     // Why each item of the last action failed, by URL; kept across the
     // rebuild that follows the action so the reason stays in sight.
     QMap<QString, QString> m_failureReasons;
+    // "«title»: reason" of every item the running action could not handle.
+    QStringList m_actionFailures;
 
     // Guards against a rebuild emptying the table beneath a build or an
     // action that waits for the service in a nested event loop.
     bool m_buildRunning = false;
     bool m_actionRunning = false;
     bool m_rebuildPending = false;
+
+    zv::CatalogueAnswers m_answers;
+    QProgressBar* m_busyIndicator = nullptr;
+    QDateTime m_lastBuildFinished;
+    int m_lastBuildWaits = 0;
 };

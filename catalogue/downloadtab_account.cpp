@@ -62,8 +62,11 @@ void DownloadTab::setSubscriptionInfoGrand(QHBoxLayout& panel)
 
 float DownloadTab::getCurrentVersionNB(const QString& nb)
 {
-    const auto rows = zv::sendServiceQuery(this, zv::statements::baseVersion(nb),
-                                           QStringLiteral("getCurrentVersionNB:"), &m_reply);
+    // A build has asked for the versions of all its bases together.
+    const auto rows = m_answers.prepared
+                          ? m_answers.baseVersions.value(nb)
+                          : zv::sendServiceQuery(this, zv::statements::baseVersion(nb),
+                                                 QStringLiteral("getCurrentVersionNB:"), &m_reply);
     if (!rows)
         return -1;
     bool ok = false;
@@ -84,8 +87,10 @@ QMap<QString, float> DownloadTab::getCurVersion(const QString& product)
 bool DownloadTab::isNewUser()
 {
     const QString key = m_settings.value(zv::keys::rikKey).toString();
-    const auto rows = zv::sendServiceQuery(this, zv::statements::userFileChange(key),
-                                           QStringLiteral("isNewUser:"), &m_reply);
+    const auto rows = m_answers.prepared
+                          ? m_answers.userFile
+                          : zv::sendServiceQuery(this, zv::statements::userFileChange(key),
+                                                 QStringLiteral("isNewUser:"), &m_reply);
     if (!rows)
         return false;
     const QFileInfo localFile(m_settings.value(zv::keys::rikPath).toString() +

@@ -1,58 +1,101 @@
-// The catalogue build: every query in its fixed order, then the tray image
-// and the category filter.
+// The catalogue build: the service's answers first, in at most three waits
+// one after another (the own-client check; everything else together; the
+// versions of the installed bases on offer), then every row in its fixed
+// order in one step, the tray image and the category filter.
 #include "catalogue/downloadtab.h"
 
 #include "catalogue/cataloguerow.h"
+#include "catalogue/cataloguetable.h"
+#include "service/serviceexchange.h"
 #include "service/statements.h"
 #include "settings/settingkeys.h"
 
+#include <QProgressBar>
+#include <QPushButton>
 #include <QTableWidget>
 
 namespace {
 const QString trayIconNothingListed = QStringLiteral(":/zelvinoraPA2.ico");
 const QString trayIconSomethingListed = QStringLiteral(":/zelvinoraPAisNew.ico");
+
+struct PendingQuery
+{
+    zv::ServiceQuery query;
+    zv::CatalogueAnswers::Answer* answer;
+};
 } // namespace
 
 void DownloadTab::updateLicList()
 {
-    // Every query waits in a nested event loop, so a second request (the
-    // button again, a tab switch, the end of an action) can arrive while a
-    // build or an action is under way. Running it there would empty the
+    // Every wait for the service runs a nested event loop, so a second request
+    // (the button again, a tab switch, the end of an action) can arrive while
+    // a build or an action is under way. Running it there would replace the
     // table beneath them; it runs once they are done instead.
     if (m_buildRunning || m_actionRunning) {
         m_rebuildPending = true;
         return;
     }
     m_buildRunning = true;
+    showBuildRunning(true);
     do {
         m_rebuildPending = false;
         buildCatalogue();
     } while (m_rebuildPending && !m_actionRunning);
+    showBuildRunning(false);
     m_buildRunning = false;
+    m_lastBuildFinished = QDateTime::currentDateTime();
+    emit catalogueBuilt(newItemCount());
+}
+
+void DownloadTab::showBuildRunning(bool running)
+{
+    m_busyIndicator->setVisible(running);
+    // The rows on show are about to be replaced: acting on them now would act
+    // on what the user no longer sees.
+    for (QPushButton* button : {m_downloadButton, m_installButton, m_downloadAndInstallButton})
+        button->setEnabled(!running);
+    if (running)
+        setCursor(Qt::BusyCursor);
+    else
+        unsetCursor();
 }
 
 void DownloadTab::buildCatalogue()
 {
+    m_answers = zv::CatalogueAnswers();
+    m_lastBuildWaits = 1;
     // A newer client comes first: it is the only thing offered until the
     // user has installed it.
     const QMap<QString, float> currentClient = getCurVersion(zv::statements::productClient);
     if (isNewVersion(ownVersion(), currentClient)) {
+        m_answers.clientVersion = currentClient;
         clearTable();
         addClientUpdate();
         return;
     }
 
+    const bool rikInUse = m_settings.value(zv::keys::generalUseRik).toBool();
+    if (rikInUse)
+        m_installedBases = getInstalledBazeList(DataTypes::Rik);
+    askCatalogueQueries(rikInUse);
+    askBaseVersions();
+
+    // Nothing below waits for anything, so the user never sees a table half
+    // empty or half filled.
+    m_answers.prepared = true;
+    m_table->setUpdatesEnabled(false);
     clearTable();
-    if (m_settings.value(zv::keys::generalUseRik).toBool()) {
+    if (rikInUse) {
         addUserUpdateRik(m_settings.value(zv::keys::rikKey).toInt());
         addVersionUpdateRik();
-        if (m_settings.value(zv::keys::generalUseRik).toBool())
-            m_installedBases = getInstalledBazeList(DataTypes::Rik);
     }
     getLicIndRik();
     getLicIndGrand();
     getLicNB();
     getVar();
+    markFailedRows();
+    m_table->setUpdatesEnabled(true);
+    m_answers = zv::CatalogueAnswers();
 
     bool anythingListed = false;
     for (int row = 0; row < m_table->rowCount() && !anythingListed; ++row)
@@ -62,8 +105,88 @@ void DownloadTab::buildCatalogue()
     setDataTabHidden(m_myFilesNode);
 }
 
+void DownloadTab::askCatalogueQueries(bool rikInUse)
+{
+    const QString key = m_settings.value(zv::keys::rikKey).toString();
+    QVector<PendingQuery> pending;
+    if (rikInUse)
+        pending.append({{zv::statements::userFileChange(key), QStringLiteral("isNewUser:")},
+                        &m_answers.userFile});
+    if (rikInUse && m_useRik) {
+        pending.append({{zv::statements::rikVersionOffer(key), QStringLiteral("addVersionUpdateRik:")},
+                        &m_answers.rikOffer});
+        pending.append({{zv::statements::productVersion(zv::statements::productRik),
+                         QStringLiteral("getCurVersion:")},
+                        &m_answers.rikCurrentVersion});
+    }
+    if (m_useRik)
+        pending.append({{zv::statements::rikIndices(key), QStringLiteral("getLicIndRik: ")},
+                        &m_answers.rikIndices});
+    if (m_useGrand)
+        pending.append({{zv::statements::grandIndices(
+                             m_settings.value(zv::keys::grandKeySerial).toString(),
+                             m_settings.value(zv::keys::grandKeyNumber).toString()),
+                         QStringLiteral("getLicIndGrand: ")},
+                        &m_answers.grandIndices});
+    if (m_useRik && !m_installedBases.isEmpty())
+        pending.append({{zv::statements::normativeBases(key), QStringLiteral("getLicNB: ")},
+                        &m_answers.bases});
+    if (m_useRik)
+        pending.append({{zv::statements::endings(), QStringLiteral("getVar:")}, &m_answers.endings});
+    if (pending.isEmpty())
+        return;
+
+    QVector<zv::ServiceQuery> queries;
+    for (const PendingQuery& query : pending)
+        queries.append(query.query);
+    const auto answers = zv::sendServiceQueries(this, queries);
+    ++m_lastBuildWaits;
+    for (int index = 0; index < pending.size(); ++index)
+        *pending.at(index).answer = answers.at(index);
+}
+
+void DownloadTab::askBaseVersions()
+{
+    if (!m_answers.bases)
+        return;
+    // Only an installed base is compared by version; one question per base
+    // however often the answer lists it.
+    QStringList installedOnOffer;
+    for (const QJsonValue& value : *m_answers.bases) {
+        const QString nb = zv::columnText(value.toObject(), QStringLiteral("идНБ")).toLower();
+        if (m_installedBases.contains(nb) && !installedOnOffer.contains(nb))
+            installedOnOffer.append(nb);
+    }
+    if (installedOnOffer.isEmpty())
+        return;
+    QVector<zv::ServiceQuery> queries;
+    for (const QString& nb : installedOnOffer)
+        queries.append({zv::statements::baseVersion(nb), QStringLiteral("getCurrentVersionNB:")});
+    const auto answers = zv::sendServiceQueries(this, queries);
+    ++m_lastBuildWaits;
+    for (int index = 0; index < installedOnOffer.size(); ++index)
+        m_answers.baseVersions.insert(installedOnOffer.at(index), answers.at(index));
+}
+
 void DownloadTab::clearTable()
 {
     while (m_table->rowCount() > 0)
         m_table->removeRow(0);
+}
+
+int DownloadTab::newItemCount() const
+{
+    int count = 0;
+    for (int row = 0; row < m_table->rowCount(); ++row)
+        count += zv::cells::isNewAt(*m_table, row) ? 1 : 0;
+    return count;
+}
+
+bool DownloadTab::hasTickedRows() const
+{
+    for (int row = 0; row < m_table->rowCount(); ++row) {
+        if (zv::cells::isTicked(*m_table, row))
+            return true;
+    }
+    return false;
 }

@@ -37,9 +37,7 @@ void DownloadTab::getLicNB()
 {
     if (m_installedBases.isEmpty() || !m_useRik)
         return;
-    const QString key = m_settings.value(zv::keys::rikKey).toString();
-    const auto rows = zv::sendServiceQuery(this, zv::statements::normativeBases(key),
-                                           QStringLiteral("getLicNB: "), &m_reply);
+    const auto& rows = m_answers.bases;
     if (!rows)
         return;
     zv::CatalogueRow builder(*m_table, m_settings);

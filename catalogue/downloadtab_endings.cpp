@@ -3,9 +3,11 @@
 
 #include "catalogue/cataloguerow.h"
 #include "catalogue/endingsanswer.h"
+#include "catalogue/installedendings.h"
 #include "catalogue/itemclass.h"
 #include "service/serviceexchange.h"
 #include "service/statements.h"
+#include "settings/settingkeys.h"
 
 #include <QJsonObject>
 
@@ -28,10 +30,11 @@ void DownloadTab::getVar()
 {
     if (!m_useRik)
         return;
-    const auto rows = zv::sendServiceQuery(this, zv::statements::endings(),
-                                           QStringLiteral("getVar:"), &m_reply);
+    const auto& rows = m_answers.endings;
     if (!rows)
         return;
+    // Each endings table is read once for all the records on offer.
+    zv::InstalledEndings installed(m_settings.value(zv::keys::rikPath).toString());
     zv::CatalogueRow builder(*m_table, m_settings);
     const QString& colour = zv::itemclass::rikColour;
     for (const QJsonValue& value : *rows) {
@@ -41,7 +44,7 @@ void DownloadTab::getVar()
         m_offeredEndings.push_back(record);
 
         const int row = builder.appendTitled(record.name, colour);
-        builder.completeStatus(row, colour, [&] { return isNew(record, DataTypes::Rik); });
+        builder.completeStatus(row, colour, [&] { return installed.isNew(record); });
         builder.hideIfInstalled(row);
         const QString id = record.type + QLatin1Char('_') + QString::number(record.number);
         const QString url = QStringLiteral("update/var/") + id + QStringLiteral(".dbf.zip");

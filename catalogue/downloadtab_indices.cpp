@@ -30,9 +30,7 @@ void DownloadTab::getLicIndRik()
 {
     if (!m_useRik)
         return;
-    const QString key = m_settings.value(zv::keys::rikKey).toString();
-    const auto rows = zv::sendServiceQuery(this, zv::statements::rikIndices(key),
-                                           QStringLiteral("getLicIndRik: "), &m_reply);
+    const auto& rows = m_answers.rikIndices;
     if (!rows)
         return;
     zv::CatalogueRow builder(*m_table, m_settings);
@@ -66,10 +64,7 @@ void DownloadTab::getLicIndGrand()
 {
     if (!m_useGrand)
         return;
-    const QString series = m_settings.value(zv::keys::grandKeySerial).toString();
-    const QString number = m_settings.value(zv::keys::grandKeyNumber).toString();
-    const auto rows = zv::sendServiceQuery(this, zv::statements::grandIndices(series, number),
-                                           QStringLiteral("getLicIndGrand: "), &m_reply);
+    const auto& rows = m_answers.grandIndices;
     if (!rows)
         return;
     zv::CatalogueRow builder(*m_table, m_settings);

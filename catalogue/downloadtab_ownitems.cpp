@@ -48,9 +48,7 @@ void DownloadTab::addVersionUpdateRik()
 {
     if (!m_useRik)
         return;
-    const QString key = m_settings.value(zv::keys::rikKey).toString();
-    const auto rows = zv::sendServiceQuery(this, zv::statements::rikVersionOffer(key),
-                                           QStringLiteral("addVersionUpdateRik:"), &m_reply);
+    const auto& rows = m_answers.rikOffer;
     if (!rows)
         return;
     const QJsonObject offer = zv::firstRow(*rows);
@@ -65,7 +63,11 @@ void DownloadTab::addVersionUpdateRik()
     const QString url = QStringLiteral("update/winrik_") + version + QStringLiteral(".zip");
     builder.writeIdAndUrl(row, version, url);
 
-    const QMap<QString, float> current = getCurVersion(zv::statements::productRik);
+    const QMap<QString, float> current =
+        m_answers.rikCurrentVersion
+            ? zv::versiontext::parse(zv::columnText(zv::firstRow(*m_answers.rikCurrentVersion),
+                                                    QStringLiteral("Version")))
+            : QMap<QString, float>();
     if (isNewVersion(installedRikVersion(), current)) {
         zv::cells::writeIsNew(*m_table, row, true);
         if (zv::archiveInCache(url))
@@ -81,7 +83,7 @@ void DownloadTab::addVersionUpdateRik()
 void DownloadTab::addClientUpdate()
 {
     const int row = zv::cells::appendRow(*m_table);
-    const QMap<QString, float> current = getCurVersion(zv::statements::productClient);
+    const QMap<QString, float>& current = m_answers.clientVersion;
     const QString& colour = zv::itemclass::rikColour;
     zv::cells::putTitle(*m_table, row,
                         QStringLiteral("Личный кабинет Зелвинора ") +

@@ -29,11 +29,4 @@ QUrl serviceFileAddress(const QString& relativePath)
     return QUrl(serviceBaseAddress() + relativePath, QUrl::TolerantMode);
 }
 
-QUrl serviceSiteAddress()
-{
-    QString site = serviceBaseAddress();
-    site.chop(1);
-    return QUrl(site, QUrl::TolerantMode);
-}
-
 } // namespace zv

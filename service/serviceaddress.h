@@ -16,7 +16,5 @@ void setServiceBaseAddress(const QString& base);
 QUrl serviceApiAddress();
 // A file of the service: base + its relative path.
 QUrl serviceFileAddress(const QString& relativePath);
-// The connection test asks for the base without its final "/".
-QUrl serviceSiteAddress();
 
 } // namespace zv

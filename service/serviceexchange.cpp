@@ -6,14 +6,21 @@
 #include <QEventLoop>
 #include <QJsonDocument>
 #include <QNetworkAccessManager>
-#include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 
-namespace zv {
+#include <functional>
 
-ExchangeResult postStatement(QNetworkAccessManager& manager, const QString& statement,
-                             QNetworkReply** replySlot)
+namespace zv {
+namespace {
+
+int& silenceLimit()
+{
+    static int limit = 30000;
+    return limit;
+}
+
+QNetworkReply* startPost(QNetworkAccessManager& manager, const QString& statement)
 {
     QNetworkRequest request(serviceApiAddress());
     // The body is bare statement text although the type says JSON: the
@@ -22,40 +29,121 @@ ExchangeResult postStatement(QNetworkAccessManager& manager, const QString& stat
     request.setRawHeader(QByteArrayLiteral("Accept"), QByteArrayLiteral("application/json"));
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::ManualRedirectPolicy);
+    // Counts from the post and again from every byte that moves, so a
+    // connection that never comes and an answer that stops halfway both end.
+    request.setTransferTimeout(silenceLimit());
+    return manager.post(request, statement.toUtf8());
+}
 
-    QEventLoop loop;
-    QNetworkReply* reply = manager.post(request, statement.toUtf8());
-    if (replySlot)
-        *replySlot = reply;
-    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    if (!reply->isFinished())
-        loop.exec();
-
+// Reads what a reply gave and releases it. A reply that is still running
+// was left by a wait that ended early: whatever it holds is not an answer.
+ExchangeResult finishExchange(QNetworkReply* reply)
+{
     ExchangeResult result;
-    if (reply->error() != QNetworkReply::NoError) {
+    if (!reply->isFinished()) {
+        reply->abort();
+        result.errorText = QStringLiteral("the wait for the answer ended before it came");
+    } else if (reply->error() == QNetworkReply::OperationCanceledError) {
+        // Nothing else of ours aborts a finished reply: it fell silent.
+        result.errorText = QStringLiteral("no answer for %1 s (%2)")
+                               .arg(silenceLimit() / 1000.0)
+                               .arg(reply->errorString());
+    } else if (reply->error() != QNetworkReply::NoError) {
         result.errorText = reply->errorString();
     } else {
         result.ok = true;
         result.body = reply->readAll();
     }
-    if (replySlot && *replySlot == reply)
-        *replySlot = nullptr;
     reply->deleteLater();
     return result;
+}
+
+std::optional<QJsonArray> answerOrLog(const ExchangeResult& result, const QString& logPrefix)
+{
+    if (!result.ok) {
+        ZV_ERROR() << logPrefix << result.errorText;
+        return std::nullopt;
+    }
+    return answerRows(result.body);
+}
+
+} // namespace
+
+int serviceSilenceLimitMs()
+{
+    return silenceLimit();
+}
+
+void setServiceSilenceLimitMs(int milliseconds)
+{
+    silenceLimit() = milliseconds;
+}
+
+ExchangeResult postStatement(QNetworkAccessManager& manager, const QString& statement,
+                             QNetworkReply** replySlot)
+{
+    QEventLoop loop;
+    QNetworkReply* reply = startPost(manager, statement);
+    if (replySlot)
+        *replySlot = reply;
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    if (!reply->isFinished())
+        loop.exec();
+    if (replySlot && *replySlot == reply)
+        *replySlot = nullptr;
+    return finishExchange(reply);
 }
 
 std::optional<QJsonArray> sendServiceQuery(QObject* owner, const QString& statement,
                                            const QString& logPrefix, QNetworkReply** replySlot)
 {
     auto* manager = new QNetworkAccessManager(owner);
-    manager->setProxy(QNetworkProxy(QNetworkProxy::NoProxy));
     const ExchangeResult result = postStatement(*manager, statement, replySlot);
     manager->deleteLater();
-    if (!result.ok) {
-        ZV_ERROR() << logPrefix << result.errorText;
-        return std::nullopt;
+    return answerOrLog(result, logPrefix);
+}
+
+QVector<std::optional<QJsonArray>> sendServiceQueries(QObject* owner,
+                                                      const QVector<ServiceQuery>& queries,
+                                                      int maxInFlight)
+{
+    QVector<std::optional<QJsonArray>> answers(queries.size());
+    if (queries.isEmpty())
+        return answers;
+    auto* manager = new QNetworkAccessManager(owner);
+    QVector<QNetworkReply*> replies(queries.size(), nullptr);
+    int started = 0;
+    int finished = 0;
+    QEventLoop loop;
+    std::function<void()> startNext = [&] {
+        const int index = started++;
+        QNetworkReply* reply = startPost(*manager, queries.at(index).statement);
+        replies[index] = reply;
+        QObject::connect(reply, &QNetworkReply::finished, &loop, [&, index] {
+            answers[index] = answerOrLog(finishExchange(replies.at(index)),
+                                         queries.at(index).logPrefix);
+            replies[index] = nullptr;
+            if (++finished == queries.size())
+                loop.quit();
+            else if (started < queries.size())
+                startNext();
+        });
+    };
+    while (started < queries.size() && started < qMax(1, maxInFlight))
+        startNext();
+    loop.exec();
+    // The loop ended from outside (the client quits): what has not come is
+    // lost, and says so.
+    for (int index = 0; index < replies.size(); ++index) {
+        if (QNetworkReply* reply = replies.at(index)) {
+            reply->disconnect(&loop);
+            answers[index] = answerOrLog(finishExchange(reply), queries.at(index).logPrefix);
+        } else if (index >= started) {
+            ZV_ERROR() << queries.at(index).logPrefix << "not sent: the client is closing";
+        }
     }
-    return answerRows(result.body);
+    manager->deleteLater();
+    return answers;
 }
 
 QJsonArray answerRows(const QByteArray& body)

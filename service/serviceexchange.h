@@ -4,6 +4,7 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QString>
+#include <QVector>
 
 #include <optional>
 
@@ -21,20 +22,47 @@ struct ExchangeResult
     QString errorText; // the network layer's text when not ok
 };
 
+// How long an exchange may go without a byte before it is given up: a
+// service that takes the connection and never answers must not hold the
+// client for ever. Tests shorten it.
+int serviceSilenceLimitMs();
+void setServiceSilenceLimitMs(int milliseconds);
+
 // Posts the statement's UTF-8 bytes to the API address on the given manager
 // and waits for the answer in a local event loop: the GUI keeps repainting and
 // taking input meanwhile, and the caller resumes when the reply has finished.
-// There is no time-out of our own and redirects are not followed. While the
-// reply is in flight it is also stored in *replySlot when one is given.
+// Redirects are not followed. A reply that stays silent for the silence limit,
+// or that has not finished when the loop is ended from outside (the client
+// quits), is a failure. While the reply is in flight it is also stored in
+// *replySlot when one is given.
 ExchangeResult postStatement(QNetworkAccessManager& manager, const QString& statement,
                              QNetworkReply** replySlot = nullptr);
 
-// One exchange with the service on a manager of its own (owned by owner, no
-// proxy). A failure is logged in "Error" as logPrefix + the error text and
-// answers nullopt; an answer that is not a JSON array answers an empty array.
+// One exchange with the service on a manager of its own (owned by owner,
+// Qt's default proxy). A failure is logged in "Error" as logPrefix + the error
+// text and answers nullopt; an answer that is not a JSON array answers an
+// empty array.
 std::optional<QJsonArray> sendServiceQuery(QObject* owner, const QString& statement,
                                            const QString& logPrefix,
                                            QNetworkReply** replySlot = nullptr);
+
+struct ServiceQuery
+{
+    QString statement;
+    QString logPrefix;
+};
+
+// At most this many queries of one client are on the way at once: a polite
+// number for one customer, and the number of connections Qt opens to one
+// host anyway.
+inline constexpr int maxQueriesInFlight = 6;
+
+// The queries sent together on one manager of their own and waited for in one
+// local event loop; each answer (in the order of the queries) is what
+// sendServiceQuery would have given for it, failures logged the same way.
+QVector<std::optional<QJsonArray>> sendServiceQueries(QObject* owner,
+                                                      const QVector<ServiceQuery>& queries,
+                                                      int maxInFlight = maxQueriesInFlight);
 
 // The top-level array of an answer body; empty for anything else.
 QJsonArray answerRows(const QByteArray& body);

@@ -17,7 +17,9 @@ ConnectionTestOutcome testServiceConnection(const ProxyChoice& proxy, QWidget* m
     auto* manager = new QNetworkAccessManager;
     setNetworkProxy(*manager, proxy, messageParent);
 
-    QNetworkRequest request(serviceSiteAddress());
+    // The base address as it stands, final "/" included: without it a base
+    // with a path names another page, or one that only redirects.
+    QNetworkRequest request(QUrl(serviceBaseAddress(), QUrl::TolerantMode));
     // A proxy that takes the connection and never answers would otherwise
     // keep the test waiting for ever.
     request.setTransferTimeout(silenceLimitMs);
