@@ -10,10 +10,15 @@
 #include "service/serviceexchange.h"
 #include "service/statements.h"
 #include "tests/catalogue/cataloguefixture.h"
-#include "tests/catalogue/catalogueworld.h"
+#include "settings/settingkeys.h"
+#include "tests/support/devserviceprocess.h"
+#include "tests/support/winrikfolderbuilder.h"
+#include "tests/support/cannedhttpserver.h"
 #include "tests/support/logcapture.h"
 
 #include <QDir>
+#include <QSettings>
+#include <QNetworkProxy>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
@@ -54,22 +59,25 @@ class NeverFrozenTest : public QObject
 {
     Q_OBJECT
 
-    test::CatalogueWorld m_world;
+    // The stand-in with its demo account (WinRIK key 123), slow enough to
+    // look at the tab while a build waits, and a WinRIK folder.
+    test::DevServiceProcess m_service;
+    QTemporaryDir m_rik;
 
     // Installs and offers the bases nb0 .. nb<count-1>; each one's version
     // is asked of the service when it is offered.
     bool offerInstalledBases(int count)
     {
-        test::WinRikFolderBuilder rik = m_world.rik();
+        test::WinRikFolderBuilder rik(m_rik.path());
         QVector<test::InstalRow> rows;
         for (int i = 0; i < count; ++i) {
             const QString id = QStringLiteral("nb%1").arg(i);
             rows.append({id, id, rik.path(id)});
             if (!rik.writeNbIni(id, QStringLiteral("1"), id) ||
-                !m_world.sql({QStringLiteral("INSERT OR IGNORE INTO `норм_база` VALUES ('%1', "
-                                             "'%1', '2', NULL, '', '')").arg(id),
-                              QStringLiteral("INSERT OR IGNORE INTO `разрешениеНБ` VALUES "
-                                             "(123, '%1')").arg(id)}))
+                !m_service.sql(QStringLiteral("INSERT OR IGNORE INTO `норм_база` VALUES ('%1', "
+                                              "'%1', '2', NULL, '', '')").arg(id)) ||
+                !m_service.sql(QStringLiteral("INSERT OR IGNORE INTO `разрешениеНБ` VALUES "
+                                              "(123, '%1')").arg(id)))
                 return false;
         }
         return rik.writeInstal(rows);
@@ -79,10 +87,19 @@ private slots:
     void initTestCase()
     {
         test::enableTestMode();
-        test::CatalogueWorld::Options options;
-        options.record = true;
-        options.latencyMs = 150;
-        QVERIFY2(m_world.start(options), qPrintable(m_world.errorString()));
+        QCoreApplication::setApplicationVersion(QStringLiteral("2.1.240408"));
+        test::DevServiceProcess::Config config;
+        config.record = true;
+        config.latencyMs = 150;
+        QVERIFY(m_service.start(config));
+        setServiceBaseAddress(m_service.baseUrl());
+        QSettings settings;
+        settings.setValue(keys::generalUseRik, true);
+        settings.setValue(keys::generalUseGrand, true);
+        settings.setValue(keys::rikKey, QStringLiteral("123"));
+        settings.setValue(keys::rikPath, m_rik.path());
+        settings.setValue(keys::grandKeySerial, QStringLiteral("12345 abc"));
+        settings.setValue(keys::grandKeyNumber, QStringLiteral("00077 xyz"));
     }
 
     void cleanup() { setServiceSilenceLimitMs(30000); }
@@ -118,7 +135,35 @@ private slots:
         QCOMPARE(log.lines().filter(QStringLiteral("Error: getVar:no answer for 2 s")).size(),
                  queries);
         QVERIFY(clock.elapsed() >= 1800); // coarse timers may fire a little early
-        setServiceBaseAddress(m_world.service().baseUrl());
+        setServiceBaseAddress(m_service.baseUrl());
+    }
+
+    // Behind a proxy the customer must use, the catalogue is not empty.
+    void queriesGoThroughTheApplicationsProxy_data()
+    {
+        QTest::addColumn<bool>("together");
+        QTest::newRow("one query") << false;
+        QTest::newRow("queries together") << true;
+    }
+
+    void queriesGoThroughTheApplicationsProxy()
+    {
+        QFETCH(bool, together);
+        test::CannedHttpServer proxy(
+            test::CannedHttpServer::okResponse("application/json", "[{\"a\":\"via proxy\"}]"));
+        QVERIFY(proxy.listen());
+        QNetworkProxy::setApplicationProxy(
+            QNetworkProxy(QNetworkProxy::HttpProxy, "127.0.0.1", QUrl(proxy.baseUrl()).port()));
+        // Qt never sends a loopback address through a proxy.
+        setServiceBaseAddress(QStringLiteral("http://lk.zelvinora.test/"));
+        const auto rows = together ? sendServiceQueries(this, {{statements::serverDate(), "x: "}}).first()
+                                   : sendServiceQuery(this, statements::serverDate(), "x: ");
+        QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
+        setServiceBaseAddress(m_service.baseUrl());
+        QVERIFY(rows.has_value());
+        QCOMPARE(columnText(firstRow(*rows), "a"), QStringLiteral("via proxy"));
+        QCOMPARE(proxy.requests().size(), 1);
+        QVERIFY(proxy.requests().first().startsWith("POST http://lk.zelvinora.test/api/ "));
     }
 
     void buildWaitsAtMostThreeTimes_data()
@@ -139,9 +184,8 @@ private slots:
         QFETCH(int, waits);
         QFETCH(int, requests);
         QVERIFY(offerInstalledBases(bases));
-        m_world.applySettings(true, true);
         DownloadTab tab(nullptr);
-        test::rebuild(tab);
+        test::buttonOf(tab, "updateButton")->click();
         const QStringList before = test::titlesOf(tab);
         QVERIFY(!before.isEmpty());
 
@@ -153,15 +197,15 @@ private slots:
             bool installEnabled = true;
         } seen;
         QTimer::singleShot(200, &tab, [&] {
-            seen = {test::tableOf(tab)->rowCount(),
+            seen = {tab.findChild<QTableWidget*>("table")->rowCount(),
                     tab.findChild<QProgressBar*>("busyIndicator")->isVisible(),
                     test::buttonOf(tab, "downloadButton")->isEnabled(),
                     test::buttonOf(tab, "downloadAndInstallButton")->isEnabled()};
         });
         tab.show();
-        const int sentBefore = m_world.service().recorded().size();
-        test::rebuild(tab);
-        QCOMPARE(m_world.service().recorded().size() - sentBefore, requests);
+        const int sentBefore = m_service.recorded().size();
+        test::buttonOf(tab, "updateButton")->click();
+        QCOMPARE(m_service.recorded().size() - sentBefore, requests);
         QCOMPARE(tab.lastBuildWaits(), waits);
         QCOMPARE(test::titlesOf(tab), before);
         QCOMPARE(seen.rows, before.size());

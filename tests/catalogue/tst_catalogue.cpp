@@ -430,6 +430,20 @@ private slots:
         }
         const QString rebuilt = rowsOf(tab).value(6).status;
         QTEST(seen.join(", ") + " / " + rebuilt, "seen");
+        // A failed item keeps saying why through the rebuild, and one box
+        // at the end lists it with the same reason.
+        auto* table = tab.findChild<QTableWidget*>("table");
+        QStringList reasons;
+        for (int row = 0; row < table->rowCount(); ++row) {
+            if (rowsOf(tab).at(row).status == "Ошибка")
+                reasons << "«" + rowsOf(tab).at(row).title + "»: " + table->cellWidget(row, 1)->toolTip();
+        }
+        QCOMPARE(reasons.size(), seen.filter(" Ошибка ").size());
+        QCOMPARE(m_boxes.size(), reasons.isEmpty() ? 0 : 1);
+        for (const QString& reason : reasons) {
+            QVERIFY2(reason.contains("»: Файл не скачан: "), qPrintable(reason));
+            QVERIFY2(m_boxes.first().contains(reason), qPrintable(m_boxes.first()));
+        }
         QCOMPARE(bytes(m_grand.path() + "/Индексы/ЦФО_2024_4/prices.dbf"),
                  seen.contains("7 Установлено aquamarine") ? "prices" : "");
         QCOMPARE(bytes(cachePathOf(url7)), rebuilt == "Ожидает установки" ? zip : "");
