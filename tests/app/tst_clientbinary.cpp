@@ -6,6 +6,7 @@
 #include "tests/support/devserviceprocess.h"
 #include "xvfbdisplay.h"
 
+#include <QTcpServer>
 #include <QtTest>
 
 namespace {
@@ -152,6 +153,37 @@ private slots:
             "\nExec=\"" + QFileInfo(client.program()).canonicalFilePath().toUtf8() + "\"\n";
         QCOMPARE(fileBytes(config + "/autostart/zelvinoraPA.desktop").contains(exec),
                  before.isEmpty() && said.isEmpty());
+    }
+
+    // A service that takes the connection and never answers holds the start
+    // up for the silence limit only; meanwhile a second start is refused.
+    void silentServiceHoldsTheWindowUpToTheTimeOut()
+    {
+        const QString config = m_work.filePath(QString::number(++m_starts));
+        qputenv("XDG_CONFIG_HOME", config.toUtf8());
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost, 18765));
+        const QString program = qEnvironmentVariable("ZV_BIN_DIR") + "/zelvinorapa";
+        QElapsedTimer clock;
+        clock.start();
+        QProcess client, second;
+        client.start(program, QStringList());
+        QVERIFY(silent.waitForNewConnection(60000));
+        second.start(program, QStringList());
+        const QString refusal = m_display.waitForWindow(second, "Ошибка запуска", 60000);
+        QVERIFY(!refusal.isEmpty() && m_display.pressReturnIn(refusal));
+        QVERIFY(second.waitForFinished(20000) && second.exitCode() == 0);
+        QVERIFY(second.readAllStandardError().contains(alreadyRunning.toUtf8()));
+        for (const QString& title : QStringList{"Ошибка подключения", "Ошибка настроек даты", mainTitle}) {
+            const QString window = m_display.waitForWindow(client, title, 60000);
+            if (window.isEmpty())
+                QFAIL(qPrintable(title + " did not show; " + client.readAllStandardError()));
+            QVERIFY(title == mainTitle || m_display.pressReturnIn(window));
+        }
+        QVERIFY(clock.elapsed() >= 28000); // coarse timers may end the wait a little early
+        client.kill();
+        QVERIFY(client.waitForFinished(20000));
+        QVERIFY(client.readAllStandardError().contains("Error: no answer for 30 s"));
     }
 };
 

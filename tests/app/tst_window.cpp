@@ -125,6 +125,7 @@ private slots:
         // Closing without a new copy would leave the user with no client at all.
         QCOMPARE(window.isVisible(), !canStart);
         QCOMPARE(log.contains(QStringLiteral("Error"), QStringLiteral("restartApp: ")), !canStart);
+        QCOMPARE(catcher.titles().contains(QStringLiteral("Ошибка перезапуска")), !canStart);
         QTRY_VERIFY_WITH_TIMEOUT(!canStart || QFileInfo(marker).size() > 0, 30000);
         // The new copy is told which copy to wait for before its own checks.
         QCOMPARE(QString::fromUtf8(fileBytes(marker)),
@@ -256,7 +257,7 @@ private slots:
     {
         test::CannedHttpServer proxy(test::CannedHttpServer::okResponse("text/plain", "ok"));
         QVERIFY(proxy.listen());
-        setServiceBaseAddress(QStringLiteral("http://service.invalid/"));
+        setServiceBaseAddress(QStringLiteral("http://service.invalid/lk/"));
         store({{"network/proxyuse", false}, {"network/proxybrowser", true}});
         HomeTab host;
         QSignalSpy restarts(&host, &HomeTab::saveSet);
@@ -280,7 +281,7 @@ private slots:
         MessageBoxCatcher catcher;
         click(page, "Проверить соединение");
         QCOMPARE(catcher.titles(), QStringList{"Успешное соединение"});
-        QVERIFY(proxy.requests().value(0).startsWith("GET http://service.invalid/ HTTP/1.1\r\n"));
+        QVERIFY(proxy.requests().value(0).startsWith("GET http://service.invalid/lk/ HTTP/1.1\r\n"));
         click(page, "Установить настройки по умолчанию");
         QVERIFY(field(page, "address")->text() == " host " && shown(page, "SOCKS5")->isChecked());
     }
