@@ -58,16 +58,18 @@ shown() {
 window() { shown | awk '$2 >= 1000 { print $1 }'; }
 icon() { shown | awk '$3 <= 32 { print $1 }'; }
 other() { shown | awk '$2 < 1000 && $3 > 32 { print $1 }'; }
-# A click of a button in a window, at a fraction of its height.
+# A click of a button in a window, at a fraction of its height ($3 of $4, or
+# of 6).
 click() {
     eval "$(xdotool getwindowgeometry --shell "$1")"
-    xdotool mousemove --window "$1" $((WIDTH / 2)) $((HEIGHT * $3 / 6)) click "$2"
+    xdotool mousemove --window "$1" $((WIDTH / 2)) $((HEIGHT * $3 / ${4:-6})) click "$2"
 }
-# Opens the tray menu and picks its entry 0 "Свернуть", 1 "Восстановить" or 2 "Выход".
+# Opens the tray menu and picks its entry 0 "Свернуть", 1 "Восстановить",
+# 2 "Открыть журнал" or 3 "Выход".
 choose() {
     click "$(icon)" 3 3
     menu=$(await other) || fail "no tray menu"
-    click "$menu" 1 $((2 * $1 + 1))
+    click "$menu" 1 $((2 * $1 + 1)) 8
 }
 
 await window >/dev/null || fail "no window"
@@ -89,7 +91,7 @@ kill -0 "$client" || fail "\"Свернуть\" ended the client"
 click "$(icon)" 1 3
 await window >/dev/null || fail "a click on the icon did not bring the window back"
 
-choose 2
+choose 3
 await cat "$work/exit" >/dev/null || fail "the client still runs after \"Выход\""
 code=$(cat "$work/exit")
 [ "$code" -eq 0 ] || fail "\"Выход\" ended the client with exit code $code"
