@@ -2,6 +2,7 @@
 #include "install/endingsmerge.h"
 #include "install/installedstate.h"
 #include "install/installer.h"
+#include "install/installtransaction.h"
 #include "install/versions.h"
 #include "install/winrikfolder.h"
 #include "service/downloadcache.h"
@@ -40,15 +41,17 @@ QString columnsOf(const VAR& v)
                        v.KONZ_ID, v.CENA_METOD, v.C4NOT_INC3, v.SUBVER_421}.join(',');
 }
 
-// Every file below a folder with its bytes.
-QMap<QString, QByteArray> snapshot(const QString& folder)
+// Every file and folder below root, with the files' bytes.
+QMap<QString, QByteArray> snapshot(const QString& root)
 {
-    QMap<QString, QByteArray> files;
-    for (QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();) {
+    QMap<QString, QByteArray> tree;
+    const auto filter = QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System;
+    for (QDirIterator it(root, filter, QDirIterator::Subdirectories); it.hasNext();) {
         QFile f(it.next());
-        files.insert(f.fileName(), f.open(QIODevice::ReadOnly) ? f.readAll() : "unreadable");
+        const QString name = QDir(root).relativeFilePath(f.fileName()) + (it.fileInfo().isDir() ? "/" : "");
+        tree.insert(name, it.fileInfo().isDir() || !f.open(QIODevice::ReadOnly) ? QByteArray() : f.readAll());
     }
-    return files;
+    return tree;
 }
 
 // A shell script standing in for a program.
@@ -59,18 +62,40 @@ bool writeScript(const QString& path, const QByteArray& body)
         && f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
-// Runs work with files limited to limit bytes, as on a full disk.
+// Runs work with files limited to limit bytes (0: no limit), as on a full disk.
 template <typename Work>
 bool withFileSizeLimit(rlim_t limit, Work work)
 {
     signal(SIGXFSZ, SIG_IGN);
     rlimit saved{};
     getrlimit(RLIMIT_FSIZE, &saved);
-    const rlimit limited{limit, saved.rlim_max};
+    const rlimit limited{limit ? limit : saved.rlim_cur, saved.rlim_max};
     const bool done = setrlimit(RLIMIT_FSIZE, &limited) == 0 && work();
     setrlimit(RLIMIT_FSIZE, &saved);
     return done;
 }
+
+// A child that installs with its journal limited to a few lines and dies
+// of SIGXFSZ when the next line is written: after some files were moved
+// in and before the others.
+int installUntilTheCrash()
+{
+    const QStringList job = qEnvironmentVariable("ZV_CRASHING_INSTALL").split('\n');
+    signal(SIGXFSZ, SIG_DFL);
+    const rlimit limited{40, 40};
+    setrlimit(RLIMIT_FSIZE, &limited);
+    Installer(job.value(0), QString()).installFile(job.value(1), "rikInd");
+    return 0;
+}
+
+// Zips that 7-Zip would not build: an entry climbing out or a symbolic link.
+const char* const kHostileZip = "import sys, zipfile\n"
+                                "z = zipfile.ZipFile(sys.argv[1], 'w')\n"
+                                "z.writestr('IND/ind_2401.dbf', 'new index')\n"
+                                "i = zipfile.ZipInfo(sys.argv[2])\n"
+                                "i.create_system = 3\n"
+                                "i.external_attr = (0o120777 if sys.argv[2] == 'IND/passwd' else 0o100644) << 16\n"
+                                "z.writestr(i, '/etc/passwd')\n";
 
 QByteArray cp1251(const QString& text) { return QTextCodec::codecForName("Windows-1251")->fromUnicode(text); }
 
@@ -85,12 +110,15 @@ struct Merge { QString type; QVector<int> numbers, nn; int offered; QString name
 // end up (below the test folder), empty when the install must fail.
 struct Kind { QString itemClass, url, entry; QByteArray content; bool damaged; QString landed, logged; };
 
+struct Fault { QString fault, itemClass, archive, reason; };
+
 } // namespace
 
 Q_DECLARE_METATYPE(VersionMap)
 Q_DECLARE_METATYPE(IndexSet)
 Q_DECLARE_METATYPE(Merge)
 Q_DECLARE_METATYPE(Kind)
+Q_DECLARE_METATYPE(Fault)
 
 // What the catalogue learns from the WinRIK and Гранд-Смета folders, and what
 // an install changes there: real dBASE tables, real archives, real 7-Zip.
@@ -102,6 +130,7 @@ private slots:
     {
         test::enableTestMode();
         QCoreApplication::setApplicationVersion("2.1.240408");
+        QVERIFY(QDir().mkpath(downloadCacheFolder()));
     }
 
     void init()
@@ -334,34 +363,118 @@ private slots:
     }
 
     // 7-Zip's exit codes 0 and 1 are success; anything else, a crash or a
-    // program that does not start fails and keeps the archive.
+    // program that does not start fails and keeps the archive. No fixed time
+    // limit: a run that keeps reporting progress goes on for longer than the
+    // silence that stops one, and its percentage reaches the row's bar.
     void sevenZipEnds_data()
     {
-        QTest::addColumn<QByteArray>("script");
+        QTest::addColumn<QByteArray>("unpacking");
         QTest::addColumn<bool>("installed");
         QTest::addColumn<QString>("logged");
-        QTest::newRow("1 warnings") << QByteArray("exit 1") << true << "Extract completed: ";
-        QTest::newRow("255 stopped") << QByteArray("exit 255") << false << "exit code 255";
-        QTest::newRow("crash") << QByteArray("kill -SEGV $$") << false << "crashed";
-        QTest::newRow("not there") << QByteArray() << false << "/7za.";
+        QTest::addColumn<QList<int>>("progress");
+        QTest::newRow("1 warnings") << QByteArray("exit 1") << true << "Extract completed: " << QList<int>();
+        QTest::newRow("255 stopped") << QByteArray("exit 255") << false << "exit code 255" << QList<int>();
+        QTest::newRow("crash") << QByteArray("kill -SEGV $$") << false << "crashed" << QList<int>();
+        QTest::newRow("not there") << QByteArray() << false << "/7za." << QList<int>();
+        QTest::newRow("reporting past the silence") << QByteArray("for p in 20 40 60 80; do printf ' %s%%' $p; sleep 0.6; done")
+                                                    << true << "Extract completed: " << QList<int>({60, 70, 80, 90, 100});
     }
 
     void sevenZipEnds()
     {
-        QFETCH(QByteArray, script);
+        QFETCH(QByteArray, unpacking);
         QFETCH(bool, installed);
         QFETCH(QString, logged);
-        SevenZipRun standIn;
-        standIn.program = m_dir->filePath("7za");
-        QVERIFY(script.isNull() || writeScript(standIn.program, "#!/bin/sh\n" + script));
+        QFETCH(QList<int>, progress);
         test::ArchiveBuilder archive;
         archive.addFile("IND/a.dbf");
         QVERIFY(archive.write(cachePathOf("update/rim/a.zip")));
-        m_installer->setSevenZipRun(standIn);
+        m_installer->setSevenZipRun(sevenZip(unpacking));
+        QList<int> seen;
+        m_installer->setProgress([&seen](int percent) { seen << percent; });
         test::LogCapture log;
         QCOMPARE(m_installer->installFile(cachePathOf("update/rim/a.zip"), "rikInd"), installed);
         QCOMPARE(QFileInfo::exists(cachePathOf("update/rim/a.zip")), !installed);
         QVERIFY2(log.contains(installed ? "Info" : "Error", logged), qPrintable(log.lines().join('\n')));
+        QVERIFY(progress.isEmpty() || seen == progress);
+    }
+
+    // Whatever goes wrong, the WinRIK folder and the download cache end byte
+    // for byte as they were, and the user is told why.
+    void faultLeavesFolderAndCacheAsTheyWere_data()
+    {
+        QTest::addColumn<Fault>("f");
+        const QString ind = "update/ind/i.zip", nb = "update/nb/base1234.zip";
+        QTest::newRow("damaged archive") << Fault{"damaged", "rikInd", ind, "Архив повреждён: i.zip"};
+        QTest::newRow("\"..\" entry") << Fault{"hostile", "rikInd", ind, "недопустимый путь «../../escaped.txt»"};
+        QTest::newRow("link entry") << Fault{"hostile", "rikInd", ind, "недопустимый путь «IND/passwd»"};
+        QTest::newRow("WinRIK running") << Fault{"winrik", "rikInd", ind, "Закройте программу WinRIK"};
+        QTest::newRow("INSTAL write fails") << Fault{"instal", "rikNB", nb, "таблицу INSTAL"};
+        QTest::newRow("endings merge fails") << Fault{"merge", "rikVarRes", "update/var/res_0007.dbf.zip", "res_all"};
+        QTest::newRow("disk full while unpacking") << Fault{"fullDisk", "rikInd", ind, "Не удалось распаковать архив"};
+        QTest::newRow("code 1234 is not X_51234") << Fault{"code", "rikNB", nb, "папка нормативной базы"};
+        QTest::newRow("archive outside the cache") << Fault{"outside", "rikInd", "update/../../outside.zip", "не из папки загрузок"};
+        QTest::newRow("stopped while unpacking") << Fault{"stop", "rikInd", ind, "Установка прервана: i.zip"};
+        QTest::newRow("7-Zip goes silent") << Fault{"stall", "rikInd", ind, "перестала отвечать"};
+        QTest::newRow("crash between the moves") << Fault{"crash", "rikInd", ind, ""};
+    }
+
+    void faultLeavesFolderAndCacheAsTheyWere()
+    {
+        QFETCH(Fault, f);
+        const QString rik = m_rik->root(), path = cachePathOf(f.archive), cache = QFileInfo(downloadCacheFolder()).path();
+        QVERIFY(m_rik->writeInstal({{"Старая", "0001", "NB\\Old_0001\\"}}) && m_rik->writeNbIni("NB/Old_0001", "1.0", "Старая")
+                && m_rik->writeNbIni("NB/A_51234", "1.0", "Чужая")
+                && m_rik->writeEndingsTable("res", {endings("res", 5, 1, "a"), endings("res", 9, 2, "b")}));
+        test::ArchiveBuilder archive;
+        for (const QString n : {"1", "2", "3"}) {
+            QVERIFY(m_rik->writeFile("IND/ind_240" + n + ".dbf", "old index " + n.toLatin1()));
+            archive.addFile("IND/ind_240" + n + ".dbf", "new " + n.toLatin1());
+        }
+        archive.addFile("IND/Новые/ind_2404.dbf", "new d");
+        archive.addFile("res_7.dbf", "record");
+        if (f.fault != "code")
+            archive.addFile("NB/Base_1234/nb.ini", "[Version]\r\nNumber=2.0\r\nName=New\r\n");
+        if (f.fault == "fullDisk")
+            archive.addFile("IND/big.dbf", QByteArray(200000, 'b'));
+        QVERIFY(QDir().mkpath(cachePathOf("update")));
+        if (f.fault == "hostile")
+            QCOMPARE(QProcess::execute("python3", {"-c", kHostileZip, path, f.reason.section("«", 1).chopped(1)}), 0);
+        else
+            QVERIFY(archive.write(path) && (f.fault != "damaged" || test::ArchiveBuilder::damage(path)));
+        QProcess winrik;
+        if (f.fault == "winrik") {
+            QVERIFY(QFile::copy("/bin/sleep", m_dir->filePath("winrik.exe")));
+            winrik.start(m_dir->filePath("winrik.exe"), {"60"});
+            QVERIFY(winrik.waitForStarted());
+        }
+        if (f.fault == "stall")
+            m_installer->setSevenZipRun(sevenZip("sleep 30"));
+        const QMap<QString, rlim_t> limits{{"instal", QFileInfo(m_rik->path("sm_r/INSTAL.DBF")).size() + 10},
+                                           {"merge", QFileInfo(m_rik->path("sm_r/var/res_all.dbf")).size() + 10},
+                                           {"fullDisk", 100000}};
+        const auto folderBefore = snapshot(rik), cacheBefore = snapshot(cache);
+        if (f.fault == "crash") {
+            QProcess child;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert("ZV_CRASHING_INSTALL", rik + "\n" + path);
+            child.setProcessEnvironment(environment);
+            child.start(QCoreApplication::applicationFilePath(), QStringList());
+            QVERIFY(child.waitForFinished(60000) && child.exitStatus() == QProcess::CrashExit);
+            QVERIFY(snapshot(rik) != folderBefore && restoreInterruptedInstall(rik));
+        } else {
+            m_installer->setInstalledBases({{"0001", NORMBASE()}});
+            m_installer->setOfferedEndings({endings("res", 7, 0, "Новая")});
+            // "Прервать" pressed once unpacked files are there.
+            const QDir staging(rik + "/" + installWorkFolderName + "/staging/IND");
+            m_installer->setStopRequested([&] { return f.fault == "stop" && staging.exists(); });
+            QVERIFY(!withFileSizeLimit(limits.value(f.fault), [&] { return m_installer->installFile(path, f.itemClass); }));
+            QVERIFY2(m_installer->failureReason().contains(f.reason), qPrintable(m_installer->failureReason()));
+        }
+        winrik.kill();
+        winrik.waitForFinished();
+        QCOMPARE(snapshot(rik), folderBefore);
+        QCOMPARE(snapshot(cache), cacheBefore);
     }
 
     // The client's own setup program is started and the client ends; one
@@ -379,10 +492,29 @@ private slots:
     }
 
 private:
+    // A stand-in for 7-Zip that answers "t" and "l" at once and runs "x" as told.
+    SevenZipRun sevenZip(const QByteArray& unpacking)
+    {
+        SevenZipRun run;
+        run.program = m_dir->filePath("7za");
+        run.stallLimitMs = 1000;
+        if (!unpacking.isNull())
+            writeScript(run.program, "#!/bin/sh\n[ \"$1\" = x ] && { " + unpacking + "; }\nexit 0\n");
+        return run;
+    }
+
     QScopedPointer<QTemporaryDir> m_dir;
     QScopedPointer<test::WinRikFolderBuilder> m_rik;
     QScopedPointer<Installer> m_installer;
 };
 
-QTEST_GUILESS_MAIN(InstallTest)
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    if (qEnvironmentVariableIsSet("ZV_CRASHING_INSTALL"))
+        return installUntilTheCrash();
+    InstallTest test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_install.moc"
