@@ -8,17 +8,7 @@
 
 namespace zv::test {
 
-WinRikFolderBuilder::WinRikFolderBuilder(const QString& root) : m_root(root)
-{
-    QDir().mkpath(root);
-}
-
-bool WinRikFolderBuilder::fail(const QString& message)
-{
-    m_error = message;
-    qWarning("WinRikFolderBuilder: %s", qPrintable(message));
-    return false;
-}
+WinRikFolderBuilder::WinRikFolderBuilder(const QString& root) : m_root(root) { QDir().mkpath(root); }
 
 bool WinRikFolderBuilder::writeTable(const QString& relative, const QVector<DbfField>& fields,
                                      const QVector<QVariantMap>& rows, const QSet<int>& deletedRows)
@@ -27,7 +17,8 @@ bool WinRikFolderBuilder::writeTable(const QString& relative, const QVector<DbfF
     bool written = QDir().mkpath(QFileInfo(path(relative)).absolutePath()) && table.create(fields);
     for (int i = 0; written && i < rows.size(); ++i)
         written = table.appendRow(rows[i]) && (!deletedRows.contains(i) || table.setDeleted(i, true));
-    return (written && table.save(path(relative))) || fail(relative + ": " + table.errorString());
+    m_error = relative + ": " + table.errorString();
+    return written && table.save(path(relative));
 }
 
 bool WinRikFolderBuilder::writeInstal(const QVector<InstalRow>& rows)
@@ -39,33 +30,32 @@ bool WinRikFolderBuilder::writeInstal(const QVector<InstalRow>& rows)
             deleted.insert(maps.size());
         maps.append({{"VID", r.vid}, {"NAIM", r.naim}, {"BAZ_", r.baz}, {"DIR", r.dir}, {"DOP", r.dop}});
     }
-    return writeTable("sm_r/INSTAL.DBF",
-                      {{"VID", 'C', 1}, {"NAIM", 'C', 254}, {"BAZ_", 'C', 10}, {"DIR", 'C', 254}, {"DOP", 'C', 1}},
+    return writeTable("sm_r/INSTAL.DBF", {{"VID", 'C', 1}, {"NAIM", 'C', 254}, {"BAZ_", 'C', 10}, {"DIR", 'C', 254}, {"DOP", 'C', 1}},
                       maps, deleted);
 }
 
-bool WinRikFolderBuilder::writeEndingsTable(const QString& type, const QVector<VAR>& records,
-                                            const QSet<int>& deletedRows)
+bool WinRikFolderBuilder::writeEndingsTable(const QString& type, const QVector<VAR>& records, const QSet<int>& deletedRows)
 {
+    const QStringList texts{"DA_NET", "BASE_1", "BASE_4", "BASE_G", "BASE_M", "KONZ_ID", "RAZDEL",
+                            "B_421_MDS", "LIMZTRFILE", "CENA_METOD", "C4NOT_INC3", "SUBVER_421", "ZZ_OTHER"};
     QVector<DbfField> fields{{"NUM", 'N', 6}, {"NN", 'N', 6}, {"NAIM", 'C', 254}};
-    for (const char* name : {"DA_NET", "BASE_1", "BASE_4", "BASE_G", "BASE_M", "KONZ_ID", "RAZDEL",
-                             "B_421_MDS", "LIMZTRFILE", "CENA_METOD", "C4NOT_INC3", "SUBVER_421", "ZZ_OTHER"})
+    for (const QString& name : texts)
         fields.append({name, 'C', 100});
     QVector<QVariantMap> maps;
-    for (const VAR& v : records)
-        maps.append({{"NUM", v.number}, {"NN", v.nn}, {"NAIM", v.name}, {"DA_NET", v.daNet},
-                     {"BASE_1", v.baze_1}, {"BASE_4", v.baze_4}, {"BASE_G", v.baze_G},
-                     {"BASE_M", v.baze_M}, {"KONZ_ID", v.KONZ_ID}, {"RAZDEL", v.RAZDEL},
-                     {"B_421_MDS", v.B_421_MDS}, {"LIMZTRFILE", v.LIMZTRFILE},
-                     {"CENA_METOD", v.CENA_METOD}, {"C4NOT_INC3", v.C4NOT_INC3},
-                     {"SUBVER_421", v.SUBVER_421}, {"ZZ_OTHER", "other " + QString::number(v.number)}});
+    for (const VAR& v : records) {
+        const QStringList values{v.daNet, v.baze_1, v.baze_4, v.baze_G, v.baze_M, v.KONZ_ID, v.RAZDEL, v.B_421_MDS,
+                                 v.LIMZTRFILE, v.CENA_METOD, v.C4NOT_INC3, v.SUBVER_421, "other " + QString::number(v.number)};
+        maps.append({{"NUM", v.number}, {"NN", v.nn}, {"NAIM", v.name}});
+        for (int i = 0; i < texts.size(); ++i)
+            maps.last().insert(texts[i], values[i]);
+    }
     return writeTable("sm_r/var/" + type + "_all.dbf", fields, maps, deletedRows);
 }
 
 bool WinRikFolderBuilder::writeEndingsRecordFile(const QString& type, int number, const QDateTime& modified)
 {
     const QString relative = QStringLiteral("sm_r/var/%1_%2.dbf").arg(type).arg(number);
-    return writeTable(relative, {{"TEXT", 'C', 20}}, {{{"TEXT", QString::number(number)}}})
+    return writeTable(relative, {{"TEXT", 'C', 20}}, {{{"TEXT", QString::number(number)}}}, {})
         && (!modified.isValid() || setModified(relative, modified));
 }
 
@@ -86,22 +76,21 @@ bool WinRikFolderBuilder::writeLastChange(const QString& versionText)
                      "\\f0\\fs20 WinRIK " + versionText.toLatin1() + "\\par\r\n}\r\n");
 }
 
-bool WinRikFolderBuilder::writeFile(const QString& relative, const QByteArray& content,
-                                    const QDateTime& modified)
+bool WinRikFolderBuilder::writeFile(const QString& relative, const QByteArray& content, const QDateTime& modified)
 {
     QFile out(path(relative));
-    if (!QDir().mkpath(QFileInfo(out).absolutePath()) || !out.open(QIODevice::WriteOnly)
-        || out.write(content) != content.size())
-        return fail("cannot write " + out.fileName() + ": " + out.errorString());
+    const bool written = QDir().mkpath(QFileInfo(out).absolutePath()) && out.open(QIODevice::WriteOnly)
+        && out.write(content) == content.size();
+    m_error = "cannot write " + out.fileName() + ": " + out.errorString();
     out.close();
-    return !modified.isValid() || setModified(relative, modified);
+    return written && (!modified.isValid() || setModified(relative, modified));
 }
 
 bool WinRikFolderBuilder::setModified(const QString& relative, const QDateTime& modified)
 {
     QFile file(path(relative));
-    return (file.open(QIODevice::ReadWrite) && file.setFileTime(modified, QFileDevice::FileModificationTime))
-        || fail("cannot set the time of " + file.fileName() + ": " + file.errorString());
+    m_error = "cannot set the time of " + file.fileName();
+    return file.open(QIODevice::ReadWrite) && file.setFileTime(modified, QFileDevice::FileModificationTime);
 }
 
 } // namespace zv::test
