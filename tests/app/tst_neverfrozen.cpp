@@ -9,13 +9,13 @@
 #include "service/serviceaddress.h"
 #include "service/serviceexchange.h"
 #include "service/statements.h"
-#include "tests/catalogue/cataloguefixture.h"
 #include "settings/settingkeys.h"
 #include "tests/support/devserviceprocess.h"
 #include "tests/support/winrikfolderbuilder.h"
 #include "tests/support/cannedhttpserver.h"
 #include "tests/support/logcapture.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QSettings>
 #include <QNetworkProxy>
@@ -46,6 +46,20 @@ public:
     QString baseUrl() const { return QStringLiteral("http://127.0.0.1:%1/").arg(serverPort()); }
     int accepted = 0;
 };
+
+QPushButton* button(DownloadTab& tab, const char* name)
+{
+    return tab.findChild<QPushButton*>(name);
+}
+
+QStringList titlesOf(DownloadTab& tab)
+{
+    auto* table = tab.findChild<QTableWidget*>("table");
+    QStringList titles;
+    for (int row = 0; row < table->rowCount(); ++row)
+        titles << qobject_cast<QCheckBox*>(table->cellWidget(row, 0))->text();
+    return titles;
+}
 
 QByteArray fileBytes(const QString& path)
 {
@@ -185,8 +199,8 @@ private slots:
         QFETCH(int, requests);
         QVERIFY(offerInstalledBases(bases));
         DownloadTab tab(nullptr);
-        test::buttonOf(tab, "updateButton")->click();
-        const QStringList before = test::titlesOf(tab);
+        button(tab, "updateButton")->click();
+        const QStringList before = titlesOf(tab);
         QVERIFY(!before.isEmpty());
 
         struct Seen
@@ -199,20 +213,20 @@ private slots:
         QTimer::singleShot(200, &tab, [&] {
             seen = {tab.findChild<QTableWidget*>("table")->rowCount(),
                     tab.findChild<QProgressBar*>("busyIndicator")->isVisible(),
-                    test::buttonOf(tab, "downloadButton")->isEnabled(),
-                    test::buttonOf(tab, "downloadAndInstallButton")->isEnabled()};
+                    button(tab, "downloadButton")->isEnabled(),
+                    button(tab, "downloadAndInstallButton")->isEnabled()};
         });
         tab.show();
         const int sentBefore = m_service.recorded().size();
-        test::buttonOf(tab, "updateButton")->click();
+        button(tab, "updateButton")->click();
         QCOMPARE(m_service.recorded().size() - sentBefore, requests);
         QCOMPARE(tab.lastBuildWaits(), waits);
-        QCOMPARE(test::titlesOf(tab), before);
+        QCOMPARE(titlesOf(tab), before);
         QCOMPARE(seen.rows, before.size());
         QVERIFY(seen.busy);
         QVERIFY(!seen.downloadEnabled && !seen.installEnabled);
         QVERIFY(!tab.findChild<QProgressBar*>("busyIndicator")->isVisible());
-        QVERIFY(test::buttonOf(tab, "downloadButton")->isEnabled());
+        QVERIFY(button(tab, "downloadButton")->isEnabled());
     }
 
     void nextCheckIsCountedFromTheLastBuild_data()
