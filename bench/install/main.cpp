@@ -78,15 +78,15 @@ int main(int argc, char* argv[])
     for (int n = 1; n <= recordCount; ++n)
         records.append(record(n));
     zv::test::ArchiveBuilder indices;
-    indices.addZeros(QStringLiteral("IND/ind_202412.dbf"), 200LL * 1024 * 1024);
+    // Zeros pack small but take a while to unpack.
+    indices.addFile(QStringLiteral("IND/ind_202412.dbf"), QByteArray(200 * 1024 * 1024, '\0'));
     zv::test::ArchiveBuilder ending;
     ending.addFile(QStringLiteral("loc_9100.dbf"), "record");
     const QString indexArchive = zv::cachePathOf(QStringLiteral("update/bench/rik_0cfo_2024_4.zip"));
     const QString endingArchive = zv::cachePathOf(QStringLiteral("update/bench/loc_9100.dbf.zip"));
     if (!rik.writeEndingsTable(QStringLiteral("loc"), records) || !indices.write(indexArchive) ||
         !ending.write(endingArchive)) {
-        QTextStream(stderr) << "cannot prepare: " << rik.errorString() << indices.errorString()
-                            << ending.errorString() << "\n";
+        QTextStream(stderr) << "cannot prepare: " << rik.errorString() << "\n";
         return 1;
     }
     zv::Installer installer(rik.root(), QString());
