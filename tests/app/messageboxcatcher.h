@@ -12,8 +12,7 @@ class MessageBoxCatcher : public QObject
 public:
     struct Box
     {
-        QString title;
-        QString text;
+        QString title, text;
         int icon = 0; // QMessageBox::Icon
         int buttonCount = 0;
         bool onlyOk = false; // a single button, and it is OK
