@@ -63,9 +63,7 @@ private slots:
         const QByteArray some = "[general]\nuserik=false\ndamaged line\n\n[rik]\nkey=12345\n";
         const QByteArray grand = "[general]\nusegrand=true\n";
         QTest::newRow("first start") << none << 0ll << 0 << QByteArray() << none << "" << defaultStore << 1;
-        QTest::newRow("later start") << none << 0ll << 0 << defaultStore << none << "" << defaultStore << 1;
         QTest::newRow("some keys only") << none << 0ll << 0 << some << none << "" << some << 1;
-        QTest::newRow("same day") << none << 0ll << 0 << grand << none << "" << grand << 2;
         QTest::newRow("a day before") << none << 0ll << -1 << grand << none << "" << grand << 2;
         QTest::newRow("a day after") << none << 0ll << 1 << grand << none << "" << grand << 2;
         QTest::newRow("two days before") << none << 0ll << -2 << grand << date << "" << grand << 1;

@@ -203,8 +203,7 @@ private slots:
             QCOMPARE(colourOf(row.box->styleSheet()), row.itemClass == "grandInd" ? "lightcyan" : "floralwhite");
         }
         QCOMPARE(rows, QStringList({
-            "Обновление файла пользователя user.rik|Установлено|floralwhite|123|"
-            "update/userszip/123.zip|rikUser",
+            "Обновление файла пользователя user.rik|Установлено|floralwhite|123|update/userszip/123.zip|rikUser",
             "РИК версия 2.1 2.1.240408|Установлено|aquamarine|2.1|update/winrik_2.1.zip|rik",
             "Индексы и ТЦ (4 квартал 2024 год к Центральный ФО)|Установлено|aquamarine|1|"
             "update/spb/rik_0cfo_2024_4.zip|rikInd",
@@ -214,17 +213,14 @@ private slots:
             "update/spb/rik_spb1_2024_01.zip|rikInd",
             "Индексы и ценники (03 квартал 2023 год к ТСН СПб)|Установлено|aquamarine|8|"
             "update_grand/grand_spb1_2023_03.zip|grandInd",
-            "Индексы и ценники (4 квартал 2024 год к Центральный ФО)|Доступно обновление|lightcyan|"
-            "7|update_grand/grand_0cfo_2024_4.zip|grandInd",
+            "Индексы и ценники (4 квартал 2024 год к Центральный ФО)|Доступно обновление|lightcyan|7|"
+            "update_grand/grand_0cfo_2024_4.zip|grandInd",
             "ФЕР-2020|Доступно обновление|floralwhite|fer2020|downloads/nb/spb/fer2020.zip|rikNB",
-            "НР и СП к ФЕР-2020|Установлено|aquamarine|nrsp_fer2020|update/nrsp/nrsp_fer2020.zip|"
-            "rikNRSP",
+            "НР и СП к ФЕР-2020|Установлено|aquamarine|nrsp_fer2020|update/nrsp/nrsp_fer2020.zip|rikNRSP",
             "ТЕР-2001|Установлено|aquamarine|ter2001|downloads/nb/spb/ter2001.zip|rikNB",
             "МГН-2024|Доступно обновление|floralwhite|mgn2024|downloads/nb/spb/mgn2024.zip|rikNB",
-            "НР и СП к МГН-2024|Доступно обновление|floralwhite|nrsp_mgn2024|"
-            "update/nrsp/nrsp_mgn2024.zip|rikNRSP",
-            "Концовка ФЕР (локальная)|Доступно обновление|floralwhite|loc_7|"
-            "update/var/loc_7.dbf.zip|rikVarLoc",
+            "НР и СП к МГН-2024|Доступно обновление|floralwhite|nrsp_mgn2024|update/nrsp/nrsp_mgn2024.zip|rikNRSP",
+            "Концовка ФЕР (локальная)|Доступно обновление|floralwhite|loc_7|update/var/loc_7.dbf.zip|rikVarLoc",
             "Ресурсная концовка|Установлено|aquamarine|res_12|update/var/res_12.dbf.zip|rikVarRes",
             "Объектная сводка|Доступно обновление|floralwhite|obj_3|update/var/obj_3.dbf.zip|"}));
         QStringList nodes;
