@@ -10,21 +10,11 @@ MessageBoxCatcher::MessageBoxCatcher()
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box || !box->isVisible())
             return;
-        QAbstractButton* ok = box->button(QMessageBox::Ok);
-        const int buttons = box->buttons().size();
-        m_boxes.append({box->windowTitle(), box->text(), box->icon(), buttons, buttons == 1 && ok});
-        if (ok)
+        m_titles << box->windowTitle();
+        if (QAbstractButton* ok = box->button(QMessageBox::Ok))
             ok->click();
         else
             box->reject();
     });
     m_timer.start(20);
-}
-
-QStringList MessageBoxCatcher::titles() const
-{
-    QStringList titles;
-    for (const Box& box : m_boxes)
-        titles << box.title;
-    return titles;
 }
