@@ -6,9 +6,12 @@
 #include <QSettings>
 #include <QSystemTrayIcon>
 
+#include <functional>
+
 class DownloadTab;
 class HomeTab;
 class QAction;
+class QCloseEvent;
 class QMenu;
 class QStatusBar;
 class QTabWidget;
@@ -35,6 +38,7 @@ public:
 
 protected:
     void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 public slots:
     void trayIconActivated(QSystemTrayIcon::ActivationReason reason);
@@ -47,6 +51,8 @@ public slots:
     // nothing else is under way; tells the user through the tray when it
     // finds new items.
     void runDueUpdateCheck(const QDateTime& now);
+    // "Выход" in the tray.
+    void quitApp();
 
 private:
     void refuseStartup(const QString& text);
@@ -54,6 +60,10 @@ private:
     void createTabs(bool dateOk);
     void openSupportLogFolder();
     void announceUpdates(int count);
+    // True when an action runs: it is told to stop, and `then` runs once it
+    // has ended.
+    bool stopActionFirst(std::function<void()> then);
+    void continueAfterAction();
 
     QSettings m_settings;
     HomeTab* m_homeTab = nullptr;
@@ -71,4 +81,5 @@ private:
     int m_checkUpdateNumber = 0;
     QString m_hoursOrDay;
     QDateTime m_startedAt = QDateTime::currentDateTime();
+    std::function<void()> m_afterAction;
 };

@@ -69,7 +69,7 @@ void MainWindow::setTrayIconActions()
     connect(m_openLogAction, &QAction::triggered, this, &MainWindow::openSupportLogFolder);
     connect(m_minimizeAction, &QAction::triggered, this, &QWidget::hide);
     connect(m_restoreAction, &QAction::triggered, this, &QWidget::showNormal);
-    connect(m_quitAction, &QAction::triggered, qApp, &QCoreApplication::quit);
+    connect(m_quitAction, &QAction::triggered, this, &MainWindow::quitApp);
 
     m_trayMenu = new QMenu(this);
     m_trayMenu->addAction(m_minimizeAction);
@@ -115,6 +115,7 @@ void MainWindow::createTabs(bool dateOk)
             if (QSystemTrayIcon* icon = zv::trayIcon())
                 icon->setIcon(QIcon(path));
         });
+        connect(m_downloadTab, &DownloadTab::actionEnded, this, &MainWindow::continueAfterAction);
         connect(m_mainTabs, &QTabWidget::currentChanged, this, &MainWindow::hideOrShowStatusBar);
         // Shows the status bar and builds the catalogue for the first time.
         m_mainTabs->setCurrentWidget(m_downloadTab);
@@ -147,6 +148,8 @@ void MainWindow::hideOrShowStatusBar(int index)
 
 void MainWindow::restartApp()
 {
+    if (stopActionFirst([this] { restartApp(); }))
+        return;
     const QString program = QCoreApplication::applicationFilePath();
     // The new copy waits for this one to end before it looks for a running
     // client, or it would find this one and refuse itself.

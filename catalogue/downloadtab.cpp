@@ -3,6 +3,7 @@
 #include "catalogue/cataloguecolumns.h"
 #include "catalogue/cataloguetable.h"
 #include "catalogue/categorytree.h"
+#include "service/actionstop.h"
 #include "settings/settingkeys.h"
 
 #include <QGridLayout>
@@ -23,6 +24,8 @@ DownloadTab::DownloadTab(QWidget* parent)
       m_downloadButton(new QPushButton(QStringLiteral("Скачать данные"), this)),
       m_installButton(new QPushButton(QStringLiteral("Установить данные"), this)),
       m_downloadAndInstallButton(new QPushButton(QStringLiteral("Скачать и установить данные"), this)),
+      m_stopButton(new QPushButton(QStringLiteral("Прервать"), this)),
+      m_stop(new zv::ActionStop(this)),
       m_table(new QTableWidget(this)),
       m_tree(new QTreeWidget(this)),
       m_busyIndicator(new QProgressBar(this))
@@ -34,6 +37,8 @@ DownloadTab::DownloadTab(QWidget* parent)
     m_downloadButton->setObjectName(QStringLiteral("downloadButton"));
     m_installButton->setObjectName(QStringLiteral("installButton"));
     m_downloadAndInstallButton->setObjectName(QStringLiteral("downloadAndInstallButton"));
+    m_stopButton->setObjectName(QStringLiteral("stopButton"));
+    m_stopButton->setEnabled(false);
     m_table->setObjectName(QStringLiteral("table"));
     m_tree->setObjectName(QStringLiteral("tree"));
     m_busyIndicator->setObjectName(QStringLiteral("busyIndicator"));
@@ -58,6 +63,7 @@ void DownloadTab::createView()
     m_busyIndicator->setMaximumWidth(120);
     m_busyIndicator->hide();
     m_buttonLayout->addWidget(m_busyIndicator, 0, 6, 2, 1, Qt::AlignCenter);
+    m_buttonLayout->addWidget(m_stopButton, 0, 7, 2, 1, Qt::AlignCenter);
     m_buttonLayout->setColumnStretch(8, 1);
 
     auto* leftColumn = new QVBoxLayout;
@@ -89,6 +95,7 @@ void DownloadTab::createView()
             &DownloadTab::downloadAndInstallCheckedFile);
     connect(m_downloadButton, &QPushButton::clicked, this, &DownloadTab::downloadCheckedFile);
     connect(m_installButton, &QPushButton::clicked, this, &DownloadTab::installCheckedFile);
+    connect(m_stopButton, &QPushButton::clicked, this, &DownloadTab::stopAction);
 }
 
 void DownloadTab::createTree()

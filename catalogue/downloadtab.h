@@ -12,6 +12,10 @@
 #include <QVector>
 #include <QWidget>
 
+namespace zv {
+class ActionStop;
+}
+
 class QGridLayout;
 class QHBoxLayout;
 class QNetworkReply;
@@ -43,9 +47,18 @@ public:
     // another.
     int lastBuildWaits() const { return m_lastBuildWaits; }
 
+    // The stop of the running download or install ("Прервать", or the
+    // client's shutdown); the install side stops 7-Zip on it.
+    zv::ActionStop& actionStop() const { return *m_stop; }
+    bool isActionRunning() const { return m_actionRunning; }
+
 signals:
     // Emitted at the end of every build.
     void catalogueBuilt(int newItems);
+    // A download or install action has ended, stopped or not; a shutdown
+    // that waited for it goes on from here.
+    void actionEnded();
+
     // The tray icon belongs to the main window; the catalogue only decides
     // which image it shows after each build.
     void trayIconImageChanged(const QString& iconPath);
@@ -68,6 +81,7 @@ private slots:
     void downloadCheckedFile();
     void installCheckedFile();
     void downloadAndInstallCheckedFile();
+    void stopAction();
     void downloadProgressBar(qint64 bytesRecived, qint64 bytesTotal);
 
 private:
@@ -82,6 +96,9 @@ private:
     // After a rebuild, the items of the last action that failed.
     void markFailedRows();
     void finishAction();
+    void beginAction();
+    // Answers whether the action was stopped because the client is ending.
+    bool endAction();
 
     // Account and version questions to the service.
     void setSubscriptionInfo();
@@ -117,6 +134,8 @@ private:
     QPushButton* m_downloadButton = nullptr;
     QPushButton* m_installButton = nullptr;
     QPushButton* m_downloadAndInstallButton = nullptr;
+    QPushButton* m_stopButton = nullptr;
+    zv::ActionStop* m_stop = nullptr;
     QNetworkReply* m_reply = nullptr;
     QTableWidget* m_table = nullptr;
     QMap<QString, zv::NORMBASE> m_installedBases;

@@ -5,6 +5,7 @@
 
 #include "catalogue/cataloguetable.h"
 #include "catalogue/itemstatus.h"
+#include "service/actionstop.h"
 #include "service/downloadcache.h"
 
 #include <QCheckBox>
@@ -23,14 +24,16 @@ QString reasonFor(const QMap<QString, QString>& reasons, const QString& url)
 
 void DownloadTab::downloadCheckedFile()
 {
-    m_actionRunning = true;
+    if (!m_downloadAndInstallActive)
+        m_stop->reset();
+    beginAction();
     toggleControls();
     // A combined action starts here too: the reasons of the previous action
     // are no longer news.
     m_failureReasons.clear();
     m_actionFailures.clear();
     // Hidden rows count too: the user ticked them before switching category.
-    for (int row = 0; row < m_table->rowCount(); ++row) {
+    for (int row = 0; row < m_table->rowCount() && !m_stop->isRequested(); ++row) {
         if (!zv::cells::isTicked(*m_table, row))
             continue;
         m_currentRow = row;
@@ -49,12 +52,13 @@ void DownloadTab::downloadCheckedFile()
 void DownloadTab::installCheckedFile()
 {
     if (!m_downloadAndInstallActive) {
+        m_stop->reset();
         toggleControls();
         m_failureReasons.clear();
         m_actionFailures.clear();
     }
-    m_actionRunning = true;
-    for (int row = 0; row < m_table->rowCount(); ++row) {
+    beginAction();
+    for (int row = 0; row < m_table->rowCount() && !m_stop->isRequested(); ++row) {
         // Only what waits in the cache is installed; a row whose download
         // just failed reads "Ошибка" and is left alone.
         if (!zv::cells::isTicked(*m_table, row) ||
@@ -74,6 +78,7 @@ void DownloadTab::installCheckedFile()
 
 void DownloadTab::downloadAndInstallCheckedFile()
 {
+    m_stop->reset();
     m_downloadAndInstallActive = true;
     downloadCheckedFile();
     installCheckedFile();
@@ -107,7 +112,9 @@ void DownloadTab::finishAction()
 {
     uncheckAll();
     toggleControls();
-    m_actionRunning = false;
+    // The client is ending: no rebuild nor box may hold it up.
+    if (endAction())
+        return;
     // The rebuild recomputes every status; the failed items keep theirs.
     updateLicList();
     m_failureReasons.clear();

@@ -5,6 +5,7 @@
 #include "catalogue/cataloguecolumns.h"
 #include "catalogue/cataloguetable.h"
 #include "catalogue/itemstatus.h"
+#include "service/actionstop.h"
 #include "service/filedownload.h"
 #include "service/proxy.h"
 
@@ -22,6 +23,7 @@ bool DownloadTab::downloadFile()
     zv::setNetworkProxy(*manager, zv::storedProxyChoice(), this);
 
     zv::FileDownload download;
+    download.setStop(m_stop);
     connect(&download, &zv::FileDownload::progress, this, &DownloadTab::downloadProgressBar);
     connect(&download, &zv::FileDownload::received, this, [this, row] {
         zv::cells::putStatusWidget(

@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocale>
+#include <QDateTime>
 
 #include <httplib.h>
 
@@ -29,11 +31,79 @@ QString servedFile(const QString& root, const std::string& requestPath)
     return canonical;
 }
 
+// A strong validator of the file's current version, and its date.
+std::string etagOf(const QFileInfo& info)
+{
+    return QStringLiteral("\"%1-%2\"")
+        .arg(info.size(), 0, 16)
+        .arg(info.lastModified().toMSecsSinceEpoch(), 0, 16)
+        .toStdString();
+}
+
+std::string httpDateOf(const QFileInfo& info)
+{
+    return QLocale::c()
+        .toString(info.lastModified().toUTC(), QStringLiteral("ddd, dd MMM yyyy hh:mm:ss 'GMT'"))
+        .toStdString();
+}
+
 } // namespace
 
-HttpService::HttpService(const Options& options, SqlEngine& engine)
-    : m_options(options), m_engine(engine), m_server(std::make_unique<httplib::Server>())
+// Ranges are cpp-httplib's own work (206 with Content-Range); If-Range is
+// ours: a range asked for under a validator the file no longer has gets the
+// whole file with 200, as a real server answers.
+void HttpService::serveFile(const QString& path, const httplib::Request& request,
+                            httplib::Response& response)
 {
+    const QFileInfo info(path);
+    const std::string etag = etagOf(info);
+    const std::string date = httpDateOf(info);
+    response.set_header("ETag", etag);
+    response.set_header("Last-Modified", date);
+    response.set_header("Accept-Ranges", "bytes");
+    if (request.has_header("If-Range")) {
+        const std::string asked = request.get_header_value("If-Range");
+        if (asked != etag && asked != date)
+            const_cast<httplib::Request&>(request).ranges.clear();
+    }
+    auto stream = std::make_shared<std::ifstream>(path.toStdString(), std::ios::binary);
+    auto sent = std::make_shared<qint64>(0);
+    const qint64 cutAfter = m_options.cutAfter;
+    response.set_content_provider(
+        static_cast<size_t>(info.size()), "application/octet-stream",
+        [stream, sent, cutAfter](size_t offset, size_t length, httplib::DataSink& sink) {
+            static constexpr size_t chunk = 256 * 1024;
+            size_t wanted = std::min(length, chunk);
+            // --cut-after: the connection drops once that many bytes of
+            // this answer are out, as a broken line would.
+            if (cutAfter >= 0) {
+                if (*sent >= cutAfter)
+                    return false;
+                wanted = std::min(wanted, static_cast<size_t>(cutAfter - *sent));
+            }
+            std::vector<char> buffer(wanted);
+            stream->seekg(static_cast<std::streamoff>(offset));
+            stream->read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+            const auto got = static_cast<size_t>(stream->gcount());
+            if (got == 0)
+                return false;
+            *sent += static_cast<qint64>(got);
+            return sink.write(buffer.data(), got);
+        });
+}
+
+HttpService::HttpService(const Options& options, SqlEngine& engine)
+    : m_options(options), m_engine(engine)
+{
+    if (m_options.tlsCertPath.isEmpty()) {
+        m_server = std::make_unique<httplib::Server>();
+    } else {
+        auto tls = std::make_unique<httplib::SSLServer>(
+            QFile::encodeName(m_options.tlsCertPath).constData(),
+            QFile::encodeName(m_options.tlsKeyPath).constData());
+        m_tlsValid = tls->is_valid();
+        m_server = std::move(tls);
+    }
     if (!m_options.recordPath.isEmpty()) {
         m_record.setFileName(m_options.recordPath);
         if (!m_record.open(QIODevice::WriteOnly | QIODevice::Append))
@@ -47,6 +117,8 @@ HttpService::~HttpService() = default;
 
 int HttpService::bind()
 {
+    if (!m_tlsValid)
+        return -1;
     const std::string host = m_options.host.toStdString();
     if (m_options.port == 0)
         return m_server->bind_to_any_port(host);
@@ -102,20 +174,7 @@ void HttpService::installHandlers()
             response.set_content("not found\n", "text/plain");
             return;
         }
-        auto stream = std::make_shared<std::ifstream>(path.toStdString(), std::ios::binary);
-        const auto size = static_cast<size_t>(QFileInfo(path).size());
-        response.set_content_provider(
-            size, "application/octet-stream",
-            [stream](size_t offset, size_t length, httplib::DataSink& sink) {
-                static constexpr size_t chunk = 256 * 1024;
-                std::vector<char> buffer(std::min(length, chunk));
-                stream->seekg(static_cast<std::streamoff>(offset));
-                stream->read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-                const auto got = static_cast<size_t>(stream->gcount());
-                if (got == 0)
-                    return false;
-                return sink.write(buffer.data(), got);
-            });
+        serveFile(path, request, response);
     });
 
     // Requests no handler took are recorded once their answer is out.

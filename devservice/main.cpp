@@ -36,11 +36,12 @@ int main(int argc, char* argv[])
     const int port = service.bind();
     if (port < 0) {
         std::fprintf(stderr, "zv-devservice: cannot listen on %s:%d (address in use or not "
-                             "available)\n",
+                             "available, or the TLS certificate or key unreadable)\n",
                      qPrintable(options.host), options.port);
         return 2;
     }
-    std::printf("zv-devservice listening on http://%s:%d/\n", qPrintable(options.host), port);
+    std::printf("zv-devservice listening on %s://%s:%d/\n",
+                options.tlsCertPath.isEmpty() ? "http" : "https", qPrintable(options.host), port);
     std::fflush(stdout);
     return service.serve() ? 0 : 1;
 }

@@ -18,6 +18,10 @@ QString usageText()
         "  --date YYYY-MM-DD   what CURDATE() answers (default: today)\n"
         "  --latency-ms N      delay added to every answer\n"
         "  --record FILE       append one JSON line per request (method, path, headers, body)\n"
+        "  --cut-after N       drop the connection after N bytes of every file transfer\n"
+        "                      (GET answers ranges with 206; If-Range on ETag or Last-Modified)\n"
+        "  --tls-cert FILE     serve HTTPS with this PEM certificate (chain); needs --tls-key\n"
+        "  --tls-key FILE      the certificate's PEM private key\n"
         "  --help              this text\n");
 }
 
@@ -32,7 +36,8 @@ ParseOutcome parseOptions(const QStringList& arguments, Options& options, QStrin
             continue;
         }
         static const QStringList withValue = {"--listen", "--db", "--files", "--date",
-                                              "--latency-ms", "--record"};
+                                              "--latency-ms", "--record", "--cut-after",
+                                              "--tls-cert", "--tls-key"};
         if (!withValue.contains(name)) {
             message = QStringLiteral("unknown option %1").arg(name);
             return ParseOutcome::Error;
@@ -71,7 +76,22 @@ ParseOutcome parseOptions(const QStringList& arguments, Options& options, QStrin
             }
         } else if (name == QLatin1String("--record")) {
             options.recordPath = value;
+        } else if (name == QLatin1String("--cut-after")) {
+            bool ok = false;
+            options.cutAfter = value.toLongLong(&ok);
+            if (!ok || options.cutAfter < 0) {
+                message = QStringLiteral("--cut-after wants a whole number, got %1").arg(value);
+                return ParseOutcome::Error;
+            }
+        } else if (name == QLatin1String("--tls-cert")) {
+            options.tlsCertPath = value;
+        } else if (name == QLatin1String("--tls-key")) {
+            options.tlsKeyPath = value;
         }
+    }
+    if (options.tlsCertPath.isEmpty() != options.tlsKeyPath.isEmpty()) {
+        message = QStringLiteral("--tls-cert and --tls-key go together");
+        return ParseOutcome::Error;
     }
     return ParseOutcome::Run;
 }

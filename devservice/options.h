@@ -13,6 +13,9 @@ struct Options
     int latencyMs = 0;          // added before every answer
     QString recordPath;         // one JSON line per request received
     bool demo = true;           // fill a new database with the demo data
+    qint64 cutAfter = -1;       // drop each file transfer after this many bytes; -1: never
+    QString tlsCertPath;        // with tlsKeyPath: serve HTTPS with this certificate (PEM)
+    QString tlsKeyPath;
 };
 
 enum class ParseOutcome { Run, Help, Error };

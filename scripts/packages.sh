@@ -3,7 +3,7 @@
 ZV_PACKAGES="
   build-essential cmake pkg-config
   qtbase5-dev qtbase5-dev-tools libqt5svg5-dev
-  libcpp-httplib-dev libsqlite3-dev sqlite3
+  libcpp-httplib-dev libssl-dev openssl libsqlite3-dev sqlite3
   p7zip-full zip
   xvfb xauth xdotool x11-apps trayer
   python3 python3-dbfread python3-dbf

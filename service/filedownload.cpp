@@ -1,15 +1,19 @@
 #include "service/filedownload.h"
 
+#include "service/actionstop.h"
 #include "service/downloadcache.h"
+#include "service/downloadroom.h"
 #include "service/logging.h"
+#include "service/partialdownload.h"
 #include "service/serviceaddress.h"
 
 #include <QEventLoop>
+#include <QFile>
 #include <QLocale>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QSaveFile>
+#include <QTimer>
 
 namespace zv {
 
@@ -33,7 +37,7 @@ QString unexpectedStatus(const QNetworkReply& reply)
 
 // A short write is retried with the rest, so that when the disk is full the
 // write that fails outright carries the system's reason.
-bool writeWhole(QSaveFile& file, const QByteArray& chunk)
+bool writeWhole(QFile& file, const QByteArray& chunk)
 {
     qint64 offset = 0;
     while (offset < chunk.size()) {
@@ -45,21 +49,51 @@ bool writeWhole(QSaveFile& file, const QByteArray& chunk)
     return true;
 }
 
-// The folder of the target exists and nothing on the way to it was planted
-// by another account.
-bool prepareTarget(const QString& target)
+// Empty when the folder of the target exists and nothing on the way to it,
+// nor the target, its part or the part's validator, was planted by another
+// account; otherwise the reason for the user.
+QString prepareTarget(const QString& target, const PartialDownload& part)
 {
     const auto refuse = [&] {
         ZV_ERROR() << "downloadFile: refused a cache path holding a symbolic link or another "
                       "user's file: "
                    << target;
-        return false;
+        return QStringLiteral("Папка загрузок содержит чужой файл или ссылку: %1").arg(target);
     };
     if (!isTrustedCacheFile(target))
         return refuse();
-    if (!makeCacheFolder(target.left(target.lastIndexOf(QLatin1Char('/')))))
-        return false;
-    return isTrustedCacheFile(target) || refuse();
+    const QString folder = target.left(target.lastIndexOf(QLatin1Char('/')));
+    if (!makeCacheFolder(folder))
+        return QStringLiteral("Не удалось создать папку загрузок: %1").arg(folder);
+    for (const QString& path : {target, part.partPath(), part.validatorPath()}) {
+        if (!isTrustedCacheFile(path))
+            return refuse();
+    }
+    return QString();
+}
+
+QString networkFailureReason(const QNetworkReply& reply, const QString& relativePath)
+{
+    switch (reply.error()) {
+    case QNetworkReply::ContentNotFoundError:
+        return QStringLiteral("Файл не найден на сервисе: %1").arg(relativePath);
+    case QNetworkReply::SslHandshakeFailedError:
+        return QStringLiteral("Сертификат сервиса не прошёл проверку, соединение не установлено");
+    case QNetworkReply::ConnectionRefusedError:
+    case QNetworkReply::HostNotFoundError:
+    case QNetworkReply::TimeoutError:
+    case QNetworkReply::ProxyConnectionRefusedError:
+    case QNetworkReply::ProxyNotFoundError:
+    case QNetworkReply::ProxyTimeoutError:
+        return QStringLiteral("Нет связи с сервисом: %1").arg(reply.errorString());
+    case QNetworkReply::RemoteHostClosedError:
+    case QNetworkReply::NetworkSessionFailedError:
+    case QNetworkReply::TemporaryNetworkFailureError:
+    case QNetworkReply::UnknownNetworkError:
+        return QStringLiteral("Связь с сервисом прервалась, загрузка продолжится с места обрыва");
+    default:
+        return QStringLiteral("Не удалось скачать файл: %1").arg(reply.errorString());
+    }
 }
 } // namespace
 
@@ -78,82 +112,188 @@ bool FileDownload::run(QNetworkAccessManager& manager, const QString& relativePa
     if (!isSafeRelativePath(relativePath)) {
         ZV_ERROR() << "downloadFile: refused a path that leaves the download cache: "
                    << relativePath;
-        return fail(QStringLiteral("Недопустимый путь к файлу: %1").arg(relativePath));
+        return fail(QStringLiteral("Недопустимый путь файла на сервисе: %1").arg(relativePath));
     }
     const QString target = cachePathOf(relativePath);
-    if (!prepareTarget(target))
-        return fail(QStringLiteral("Папка загрузок недоступна: %1").arg(target));
+    const QString folder = target.left(target.lastIndexOf(QLatin1Char('/')));
+    const PartialDownload part(target);
+    const QString refused = prepareTarget(target, part);
+    if (!refused.isEmpty())
+        return fail(refused);
+    if (m_stop && m_stop->isRequested())
+        return fail(m_stop->reason());
 
-    // The temporary file lies beside the target, so the final rename stays on
-    // one file system and replaces the target in one step.
-    // Unbuffered: the chunks are large already, and a full disk then shows at
-    // the write that hit it, with the system's reason.
-    QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        ZV_ERROR() << "Cannot write file: " << target << " " << file.errorString();
-        return fail(QStringLiteral("Не удалось записать файл: %1").arg(target));
-    }
-
+    QByteArray validator;
+    const qint64 offset = part.resumableSize(&validator);
     QNetworkRequest request(serviceFileAddress(relativePath));
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::ManualRedirectPolicy);
+    if (offset > 0) {
+        request.setRawHeader("Range", "bytes=" + QByteArray::number(offset) + '-');
+        request.setRawHeader("If-Range", validator);
+        ZV_INFO() << "downloadFile: continuing " << relativePath << " from byte " << offset;
+    }
     QEventLoop loop;
     QNetworkReply* reply = manager.get(request);
     reply->setReadBufferSize(readBufferSize);
     if (replySlot)
         *replySlot = reply;
 
-    bool writeFailed = false;
-    QString statusError;
-    const auto drain = [&] {
-        statusError = unexpectedStatus(*reply);
-        if (!statusError.isEmpty()) {
-            reply->abort();
+    // Unbuffered: the chunks are large already, and a full disk then shows at
+    // the write that hit it, with the system's reason.
+    QFile file(part.partPath());
+    bool begun = false;
+    QString failure;
+    QString failureLog;
+    bool keepPart = true;
+    const auto stopWith = [&](const QString& reason, const QString& log, bool keep) {
+        if (!failure.isEmpty())
+            return;
+        failure = reason;
+        failureLog = log;
+        keepPart = keep;
+        reply->abort();
+    };
+    const auto status = [&] {
+        return reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    };
+
+    // Decides, once the answer's head is in, where its body goes.
+    const auto begin = [&] {
+        begun = true;
+        const QString unexpected = unexpectedStatus(*reply);
+        if (!unexpected.isEmpty()) {
+            stopWith(QStringLiteral("Сервис ответил кодом %1 вместо файла").arg(status()),
+                     QStringLiteral("downloadFile: ") + unexpected, false);
             return;
         }
-        while (!writeFailed && reply->bytesAvailable() > 0) {
+        // An error page is not the file; Qt reports its status when the
+        // reply finishes.
+        if (status() >= 400)
+            return;
+        qint64 start = 0;
+        if (status() == 206) {
+            if (offset == 0 || rangeStartOf(*reply) != offset || validatorOf(*reply) != validator) {
+                stopWith(QStringLiteral("Сервис прислал не ту часть файла, загрузка начнётся "
+                                        "заново"),
+                         QStringLiteral("downloadFile: the range answered does not continue ") +
+                             part.partPath(),
+                         false);
+                return;
+            }
+            start = offset;
+        } else {
+            // The whole file: nothing was asked for, or the part belongs to a
+            // version the service no longer has.
+            if (offset > 0)
+                ZV_INFO() << "downloadFile: the service sent the whole file again: "
+                          << relativePath;
+            part.discard();
+        }
+        const QString shortfall = roomShortfall(
+            folder, reply->header(QNetworkRequest::ContentLengthHeader).toLongLong());
+        if (!shortfall.isEmpty()) {
+            stopWith(shortfall, QStringLiteral("Cannot write file: ") + target + ' ' + shortfall,
+                     start > 0);
+            return;
+        }
+        const QIODevice::OpenMode mode =
+            QIODevice::WriteOnly | QIODevice::Unbuffered |
+            (start > 0 ? QIODevice::Append : QIODevice::Truncate);
+        if (!file.open(mode)) {
+            stopWith(QStringLiteral("Не удалось записать файл %1: %2").arg(target, file.errorString()),
+                     QStringLiteral("Cannot write file: ") + target + ' ' + file.errorString(),
+                     start > 0);
+            return;
+        }
+        const QByteArray answerValidator = validatorOf(*reply);
+        if (start == 0 && !answerValidator.isEmpty())
+            part.storeValidator(answerValidator);
+    };
+    const auto drain = [&] {
+        if (!failure.isEmpty())
+            return;
+        if (!begun)
+            begin();
+        if (!file.isOpen()) {
+            reply->readAll();
+            return;
+        }
+        while (failure.isEmpty() && reply->bytesAvailable() > 0) {
             const QByteArray chunk = reply->read(readBufferSize);
             if (!writeWhole(file, chunk)) {
-                writeFailed = true;
-                reply->abort();
+                // A full disk is better served by freeing the part than by
+                // keeping it for a later try.
+                stopWith(QStringLiteral("Не удалось записать файл %1: %2")
+                             .arg(target, file.errorString()),
+                         QStringLiteral("Cannot write file: ") + target + ' ' + file.errorString(),
+                         false);
             }
         }
     };
+
+    QTimer stall;
+    stall.setSingleShot(true);
+    stall.setInterval(stallSeconds * 1000);
+    connect(&stall, &QTimer::timeout, &loop, [&] {
+        stopWith(QStringLiteral("Сервис не присылает данные %1 секунд, загрузка прервана")
+                     .arg(stallSeconds),
+                 QStringLiteral("downloadFile: no data for %1 s").arg(stallSeconds), true);
+    });
+    if (m_stop)
+        connect(m_stop, &ActionStop::stopRequested, &loop, [&] {
+            stopWith(m_stop->reason(), QStringLiteral("downloadFile: stopped: ") + m_stop->reason(),
+                     true);
+        });
     connect(reply, &QNetworkReply::readyRead, &loop, drain);
-    connect(reply, &QNetworkReply::downloadProgress, this, &FileDownload::progress);
+    connect(reply, &QNetworkReply::downloadProgress, &loop, [&](qint64 received, qint64 total) {
+        stall.start();
+        const qint64 base = status() == 206 ? offset : 0;
+        emit progress(base + received, total < 0 ? total : base + total);
+    });
     connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    stall.start();
     if (!reply->isFinished())
         loop.exec();
-    if (!writeFailed && statusError.isEmpty() && reply->error() == QNetworkReply::NoError)
+    stall.stop();
+    if (!reply->isFinished()) {
+        // The loop was ended from outside, by the client quitting: what came
+        // so far stays a part and is never taken for the whole file.
+        disconnect(reply, nullptr, &loop, nullptr);
+        stopWith(QStringLiteral("Загрузка прервана до завершения"),
+                 QStringLiteral("downloadFile: the transfer was interrupted before it finished"),
+                 true);
+    }
+    if (failure.isEmpty() && reply->error() == QNetworkReply::NoError)
         drain();
-
-    // When the status or a write stopped the transfer, the reply's own error
-    // only says it was aborted: the log names the real cause.
-    const bool networkFailed = !writeFailed && statusError.isEmpty() &&
-                               reply->error() != QNetworkReply::NoError;
-    const QString networkError = reply->errorString();
+    if (failure.isEmpty() && reply->error() != QNetworkReply::NoError) {
+        failure = networkFailureReason(*reply, relativePath);
+        failureLog = QStringLiteral("downloadFile: ") + reply->errorString();
+        // A dropped connection leaves a part worth continuing; an error
+        // status says the file is not there to continue.
+        keepPart = status() < 400;
+    }
+    file.close();
     if (replySlot && *replySlot == reply)
         *replySlot = nullptr;
+    disconnect(reply, nullptr, &loop, nullptr);
     reply->deleteLater();
 
-    if (networkFailed || !statusError.isEmpty()) {
-        file.cancelWriting();
-        ZV_ERROR() << "downloadFile: " << (networkFailed ? networkError : statusError);
-        return fail(QStringLiteral("Файл не скачан: %1")
-                        .arg(networkFailed ? networkError : statusError));
-    }
-    if (writeFailed) {
-        const QString error = file.errorString();
-        file.cancelWriting();
-        ZV_ERROR() << "Cannot write file: " << target << " " << error;
-        return fail(QStringLiteral("Не удалось записать файл: %1").arg(target));
+    if (!failure.isEmpty()) {
+        if (!keepPart || !QFile::exists(part.validatorPath()))
+            part.discard();
+        ZV_ERROR() << failureLog;
+        return fail(failure);
     }
     emit received();
     ZV_INFO() << "File is download: " << relativePath;
-    if (!file.commit()) {
+    if ((QFile::exists(target) && !QFile::remove(target)) ||
+        !QFile::rename(part.partPath(), target)) {
         ZV_ERROR() << "Cannot write file: " << target << " " << file.errorString();
-        return fail(QStringLiteral("Не удалось записать файл: %1").arg(target));
+        part.discard();
+        return fail(QStringLiteral("Не удалось записать файл %1").arg(target));
     }
+    QFile::remove(part.validatorPath());
     return true;
 }
 

@@ -8,17 +8,28 @@ class QNetworkReply;
 
 namespace zv {
 
+class ActionStop;
+
 // Fetches one file of the service into the download cache.
 //
-// The body is streamed into a temporary file beside the target as it arrives
-// and renamed over the target only when the reply finished without error and
-// every write succeeded: memory stays flat whatever the archive's size, and an
-// interrupted or failed download never leaves a file at the cache path.
+// The body is streamed into "<cache path>.part" as it arrives and renamed to
+// the cache path only when the reply finished without error and every write
+// succeeded: memory stays flat whatever the archive's size, and an interrupted
+// or failed download never leaves a file at the cache path. A transfer that
+// broke off (the connection dropped, the user or the shutdown stopped it, or
+// no byte came for stallSeconds) keeps its part, and the next download of the
+// same file asks only for the rest of the same version.
 class FileDownload : public QObject
 {
     Q_OBJECT
 public:
+    static constexpr int stallSeconds = 60;
+
     explicit FileDownload(QObject* parent = nullptr);
+
+    // A request on it aborts the transfer; the download then fails with the
+    // stop's reason.
+    void setStop(const ActionStop* stop) { m_stop = stop; }
 
     // GET serviceFileAddress(relativePath) on the given manager (the caller
     // has applied its proxy choice to it), waiting in a local event loop.
@@ -27,8 +38,7 @@ public:
     bool run(QNetworkAccessManager& manager, const QString& relativePath,
              QNetworkReply** replySlot = nullptr);
 
-    // Why the last run failed, in one sentence for the user; empty after a
-    // success.
+    // Empty after a success; otherwise one sentence for the user.
     QString failureReason() const { return m_failureReason; }
 
 signals:
@@ -39,6 +49,7 @@ signals:
 private:
     bool fail(const QString& reason);
 
+    const ActionStop* m_stop = nullptr;
     QString m_failureReason;
 };
 

@@ -1,0 +1,40 @@
+#include "service/downloadroom.h"
+
+#include <QLocale>
+#include <QStorageInfo>
+
+namespace zv {
+
+qint64 freeSpaceAt(const QString& folder)
+{
+    const QStorageInfo volume(folder);
+    return volume.isValid() ? volume.bytesAvailable() : -1;
+}
+
+QString sizeText(qint64 bytes)
+{
+    if (bytes < 1024)
+        return QString::number(bytes) + QStringLiteral(" байт");
+    static const char* const units[] = {"КБ", "МБ", "ГБ", "ТБ", "ПБ"};
+    double size = double(bytes) / 1024.0;
+    int unit = 0;
+    while (size >= 1024.0 && unit < 4) {
+        size /= 1024.0;
+        ++unit;
+    }
+    QLocale russian(QLocale::Russian);
+    russian.setNumberOptions(QLocale::OmitGroupSeparator);
+    return russian.toString(size, 'f', size < 10.0 ? 1 : 0) + QLatin1Char(' ') +
+           QString::fromUtf8(units[unit]);
+}
+
+QString roomShortfall(const QString& folder, qint64 needed)
+{
+    const qint64 available = freeSpaceAt(folder);
+    if (needed <= 0 || available < 0 || needed <= available)
+        return QString();
+    return QStringLiteral("Недостаточно места на диске: нужно %1, свободно %2")
+        .arg(sizeText(needed), sizeText(available));
+}
+
+} // namespace zv

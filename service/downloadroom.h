@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+namespace zv {
+
+// Free bytes on the volume that holds the folder; -1 when it cannot be told.
+qint64 freeSpaceAt(const QString& folder);
+
+// A size as the user reads it in a message: "300 МБ", "1,2 ГБ", "512 байт".
+QString sizeText(qint64 bytes);
+
+// Empty when the folder's volume has room for the bytes to come; otherwise
+// the sentence that names both sizes. An unknown size needs no room.
+QString roomShortfall(const QString& folder, qint64 needed);
+
+} // namespace zv

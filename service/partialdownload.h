@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+class QNetworkReply;
+
+namespace zv {
+
+// What a broken-off download leaves for the next one: the bytes received so
+// far in "<cache path>.part", and beside them in "<cache path>.part.validator"
+// the validator the service gave for that version of the file (its strong
+// ETag, else its Last-Modified date). The next download asks for the rest
+// only of that same version (Range with If-Range), so bytes of two versions
+// are never joined.
+class PartialDownload
+{
+public:
+    explicit PartialDownload(const QString& target);
+
+    QString partPath() const { return m_partPath; }
+    QString validatorPath() const { return m_validatorPath; }
+
+    // The size of the part that can be continued, and its validator. A part
+    // whose validator is unknown could belong to any version of the file: it
+    // is removed, and the answer is 0.
+    qint64 resumableSize(QByteArray* validator) const;
+    bool storeValidator(const QByteArray& validator) const;
+    void discard() const;
+
+private:
+    QString m_partPath;
+    QString m_validatorPath;
+};
+
+// The validator an answer carries: a strong ETag, else Last-Modified; empty
+// when it has neither (a weak ETag cannot ask for a range).
+QByteArray validatorOf(const QNetworkReply& reply);
+
+// The first byte of a 206 answer's Content-Range ("bytes 500-999/1000" gives
+// 500); -1 when the header is missing or malformed.
+qint64 rangeStartOf(const QNetworkReply& reply);
+
+} // namespace zv
