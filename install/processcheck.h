@@ -25,8 +25,10 @@ bool processNameMatches(const QString& processName, const QString& imageName);
 // The /proc scan behind isProcessRunning outside Windows, with the process
 // table's root and the one process id to leave out (-1: none) given, so the
 // rule can be tried on a prepared folder. Entries that cannot be read and
-// processes that have already ended (zombies) are skipped.
-bool isProcessRunningIn(const QString& procRoot, const QString& imageName, qint64 excludedPid);
+// processes that have already ended (zombies) are skipped. With an owner
+// given (not -1), only the processes of that user id count.
+bool isProcessRunningIn(const QString& procRoot, const QString& imageName, qint64 excludedPid,
+                        qint64 ownerId = -1);
 
 // The start-up checks ask through this function. Tests of the window set a
 // probe of their own so that copies of the client started by other tests on

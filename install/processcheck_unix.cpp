@@ -4,12 +4,18 @@
 
 #include <QCoreApplication>
 
+#include <unistd.h>
+
 namespace zv {
 
 bool isProcessRunning(const QString& imageName)
 {
-    const qint64 excluded = imageName == clientImageName ? QCoreApplication::applicationPid() : -1;
-    return isProcessRunningIn(QStringLiteral("/proc"), imageName, excluded);
+    // Each account has a client of its own on a shared computer; WinRIK
+    // counts whoever started it, since all accounts install into its folder.
+    const bool ownClient = imageName == clientImageName;
+    const qint64 excluded = ownClient ? QCoreApplication::applicationPid() : -1;
+    return isProcessRunningIn(QStringLiteral("/proc"), imageName, excluded,
+                              ownClient ? qint64(geteuid()) : -1);
 }
 
 } // namespace zv

@@ -48,7 +48,8 @@ bool processHasEnded(qint64 pid)
 }
 #endif
 
-bool isProcessRunningIn(const QString& procRoot, const QString& imageName, qint64 excludedPid)
+bool isProcessRunningIn(const QString& procRoot, const QString& imageName, qint64 excludedPid,
+                        qint64 ownerId)
 {
     const QStringList entries = QDir(procRoot).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     for (const QString& entry : entries) {
@@ -57,6 +58,9 @@ bool isProcessRunningIn(const QString& procRoot, const QString& imageName, qint6
         if (!isPid || pid == excludedPid)
             continue;
         const QString folder = procRoot + QLatin1Char('/') + entry;
+        // A process's folder belongs to the user the process runs as.
+        if (ownerId != -1 && QFileInfo(folder).ownerId() != uint(ownerId))
+            continue;
         const bool matches =
             processNameMatches(firstLineOf(folder + QStringLiteral("/comm")), imageName) ||
             processNameMatches(executableName(folder), imageName);

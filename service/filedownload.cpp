@@ -13,6 +13,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QSslError>
 #include <QTimer>
 
 namespace zv {
@@ -142,6 +143,7 @@ bool FileDownload::run(QNetworkAccessManager& manager, const QString& relativePa
     // Unbuffered: the chunks are large already, and a full disk then shows at
     // the write that hit it, with the system's reason.
     QFile file(part.partPath());
+    qint64 written = 0;
     bool begun = false;
     QString failure;
     QString failureLog;
@@ -215,12 +217,15 @@ bool FileDownload::run(QNetworkAccessManager& manager, const QString& relativePa
             return;
         if (!begun)
             begin();
+        if (!failure.isEmpty())
+            return;
         if (!file.isOpen()) {
             reply->readAll();
             return;
         }
         while (failure.isEmpty() && reply->bytesAvailable() > 0) {
             const QByteArray chunk = reply->read(readBufferSize);
+            written += chunk.size();
             if (!writeWhole(file, chunk)) {
                 // A full disk is better served by freeing the part than by
                 // keeping it for a later try.
@@ -246,6 +251,12 @@ bool FileDownload::run(QNetworkAccessManager& manager, const QString& relativePa
                      true);
         });
     connect(reply, &QNetworkReply::readyRead, &loop, drain);
+    // Never ignored: the reply then fails with a handshake error. The log
+    // says which check the certificate failed.
+    connect(reply, &QNetworkReply::sslErrors, &loop, [](const QList<QSslError>& errors) {
+        for (const QSslError& error : errors)
+            ZV_ERROR() << "downloadFile: certificate refused: " << error.errorString();
+    });
     connect(reply, &QNetworkReply::downloadProgress, &loop, [&](qint64 received, qint64 total) {
         stall.start();
         const qint64 base = status() == 206 ? offset : 0;
@@ -264,8 +275,19 @@ bool FileDownload::run(QNetworkAccessManager& manager, const QString& relativePa
                  QStringLiteral("downloadFile: the transfer was interrupted before it finished"),
                  true);
     }
-    if (failure.isEmpty() && reply->error() == QNetworkReply::NoError)
+    if (failure.isEmpty() && reply->error() == QNetworkReply::NoError) {
         drain();
+        // Qt at times reports a connection the service closed mid-body as a
+        // finished reply: fewer bytes than announced is a broken transfer.
+        const QVariant announced = reply->header(QNetworkRequest::ContentLengthHeader);
+        if (failure.isEmpty() && announced.isValid() && written < announced.toLongLong()) {
+            failure = QStringLiteral("Связь с сервисом прервалась, загрузка продолжится с места "
+                                     "обрыва");
+            failureLog = QStringLiteral("downloadFile: the answer ended after %1 of %2 bytes")
+                             .arg(written)
+                             .arg(announced.toLongLong());
+        }
+    }
     if (failure.isEmpty() && reply->error() != QNetworkReply::NoError) {
         failure = networkFailureReason(*reply, relativePath);
         failureLog = QStringLiteral("downloadFile: ") + reply->errorString();

@@ -4,6 +4,16 @@
 
 #include <QIODevice>
 
+#ifndef Q_OS_WIN
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace zv {
 
 QSettings::Format settingsFormat()
@@ -29,9 +39,31 @@ QSettings::Format settingsFormat()
 #endif
 }
 
+#ifndef Q_OS_WIN
+namespace {
+// The store holds the proxy password, so only its owner may read it. The file
+// is made owner-only before Qt first writes it (Qt's writer gives the file it
+// replaces that file's mode), and a wider file of an older version is
+// narrowed.
+void keepStoreOwnerOnly()
+{
+    const QString path = QSettings().fileName();
+    QDir().mkpath(QFileInfo(path).path());
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, S_IRUSR | S_IWUSR);
+    if (fd >= 0)
+        ::close(fd);
+    ::chmod(name.constData(), S_IRUSR | S_IWUSR);
+}
+} // namespace
+#endif
+
 void installSettingsFormat()
 {
     QSettings::setDefaultFormat(settingsFormat());
+#ifndef Q_OS_WIN
+    keepStoreOwnerOnly();
+#endif
 }
 
 } // namespace zv

@@ -24,10 +24,11 @@ bool DevServiceProcess::start(const Config& config)
         arguments << "--latency-ms" << QString::number(config.latencyMs);
     if (config.record)
         arguments << "--record" << (m_recordPath = m_dir.filePath("record.jsonl"));
+    arguments << config.extraArguments;
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.start(binaryPath(), arguments);
     // The stand-in prints the address it listens on once it does.
-    static const QRegularExpression address(QStringLiteral("(http://[^ ]+:(\\d+)/)"));
+    static const QRegularExpression address(QStringLiteral("(https?://[^ ]+:(\\d+)/)"));
     QByteArray output;
     while (m_process.waitForReadyRead(10000)) {
         const auto match = address.match(QString::fromUtf8(output += m_process.readAllStandardOutput()));

@@ -22,6 +22,7 @@ public:
         bool record = false;
         QString dbPath;     // empty: a fresh file of this process
         int listenPort = 0; // 0: any free port
+        QStringList extraArguments; // e.g. --cut-after N, --tls-cert FILE --tls-key FILE
     };
 
     ~DevServiceProcess() { stop(); }
@@ -30,7 +31,7 @@ public:
     bool start() { return start(Config()); }
     void stop();
 
-    // e.g. "http://127.0.0.1:40213/"
+    // e.g. "http://127.0.0.1:40213/" ("https://" when serving TLS)
     QString baseUrl() const { return m_baseUrl; }
     int port() const { return m_port; }
     // Runs a statement through the service's API; false on an error answer.
