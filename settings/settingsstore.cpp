@@ -5,13 +5,8 @@
 #include <QIODevice>
 
 #ifndef Q_OS_WIN
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <QFileDevice>
 #endif
 
 namespace zv {
@@ -31,6 +26,10 @@ QSettings::Format settingsFormat()
             return true;
         },
         [](QIODevice& device, const QSettings::SettingsMap& map) {
+            // The store holds the proxy password: the file that replaces
+            // the store is its owner's alone from the first write on.
+            if (auto* file = qobject_cast<QFileDevice*>(&device))
+                file->setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
             const QByteArray text = storeText(map);
             return device.write(text) == text.size();
         },
@@ -39,30 +38,15 @@ QSettings::Format settingsFormat()
 #endif
 }
 
-#ifndef Q_OS_WIN
-namespace {
-// The store holds the proxy password, so only its owner may read it. The file
-// is made owner-only before Qt first writes it (Qt's writer gives the file it
-// replaces that file's mode), and a wider file of an older version is
-// narrowed.
-void keepStoreOwnerOnly()
-{
-    const QString path = QSettings().fileName();
-    QDir().mkpath(QFileInfo(path).path());
-    const QByteArray name = QFile::encodeName(path);
-    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, S_IRUSR | S_IWUSR);
-    if (fd >= 0)
-        ::close(fd);
-    ::chmod(name.constData(), S_IRUSR | S_IWUSR);
-}
-} // namespace
-#endif
-
 void installSettingsFormat()
 {
     QSettings::setDefaultFormat(settingsFormat());
 #ifndef Q_OS_WIN
-    keepStoreOwnerOnly();
+    // A store written by an older version may be readable by all; a start
+    // that is refused must still write nothing, so it is only narrowed.
+    const QString path = QSettings().fileName();
+    if (QFile::exists(path))
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 #endif
 }
 
