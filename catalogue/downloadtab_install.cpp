@@ -4,6 +4,7 @@
 
 #include "catalogue/cataloguetable.h"
 #include "install/installer.h"
+#include "service/actionstop.h"
 #include "settings/settingkeys.h"
 
 #include <QPointer>
@@ -17,6 +18,7 @@ bool DownloadTab::installFile(const QString& archive, const QString& itemClass)
     installer.setInstalledBases(m_installedBases);
     installer.setOfferedEndings(m_offeredEndings);
     installer.setNbIniPaths(m_nbIniPaths);
+    installer.setStopRequested([this] { return m_stop->isRequested(); });
     const QString url = zv::cells::urlAt(*m_table, m_currentRow);
     // The table may be rebuilt while 7-Zip runs in the nested event loop;
     // the bar is then gone with its row.
