@@ -235,6 +235,12 @@ bool FileDownload::run(QNetworkAccessManager& manager, const QString& relativePa
                          false);
             }
         }
+        // Told per chunk written rather than by Qt's own progress signal,
+        // which Qt holds back for a while: a stop asked at the first report
+        // then finds the transfer still early, whatever the line's speed.
+        const qint64 base = status() == 206 ? offset : 0;
+        const QVariant announced = reply->header(QNetworkRequest::ContentLengthHeader);
+        emit progress(base + written, announced.isValid() ? base + announced.toLongLong() : -1);
     };
 
     QTimer stall;
@@ -257,11 +263,7 @@ bool FileDownload::run(QNetworkAccessManager& manager, const QString& relativePa
         for (const QSslError& error : errors)
             ZV_ERROR() << "downloadFile: certificate refused: " << error.errorString();
     });
-    connect(reply, &QNetworkReply::downloadProgress, &loop, [&](qint64 received, qint64 total) {
-        stall.start();
-        const qint64 base = status() == 206 ? offset : 0;
-        emit progress(base + received, total < 0 ? total : base + total);
-    });
+    connect(reply, &QNetworkReply::downloadProgress, &loop, [&] { stall.start(); });
     connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     stall.start();
     if (!reply->isFinished())
