@@ -147,6 +147,10 @@ private slots:
         QCOMPARE(qMin(service.recorded().size(), 2), queries);
         // Only an empty store is a first run; it alone writes the autostart entry.
         QCOMPARE(fileBytes(store), after);
+        // The store holds the proxy password: new or older, the owner's alone.
+        if (QFile::exists(store))
+            QCOMPARE(QFileInfo(store).permissions() & (QFile::ReadGroup | QFile::ReadOther),
+                     QFile::Permissions());
         const QByteArray exec =
             "\nExec=\"" + QFileInfo(client.program()).canonicalFilePath().toUtf8() + "\"\n";
         QCOMPARE(fileBytes(config + "/autostart/zelvinoraPA.desktop").contains(exec),
