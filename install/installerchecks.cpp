@@ -7,11 +7,11 @@
 #include "install/processcheck.h"
 #include "install/winrikfolder.h"
 #include "service/downloadcache.h"
+#include "service/downloadroom.h"
 #include "service/logging.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QLocale>
 #include <QStorageInfo>
 
 namespace zv {
@@ -29,24 +29,6 @@ bool liesInCache(const QString& archive)
 {
     const QString path = QDir::cleanPath(QFileInfo(archive).absoluteFilePath());
     return path.startsWith(QDir::cleanPath(downloadCacheFolder()) + QLatin1Char('/'));
-}
-
-QString sizeText(qint64 bytes)
-{
-    if (bytes < 1024)
-        return QString::number(bytes) + QStringLiteral(" байт");
-    static const char* const units[] = {"КБ", "МБ", "ГБ", "ТБ"};
-    double size = double(bytes) / 1024.0;
-    int unit = 0;
-    while (size >= 1024.0 && unit < 3) {
-        size /= 1024.0;
-        ++unit;
-    }
-    QLocale russian(QLocale::Russian);
-    russian.setNumberOptions(QLocale::OmitGroupSeparator);
-    const QString number = size < 10 ? russian.toString(size, 'f', 1)
-                                     : russian.toString(qRound64(size));
-    return number + QLatin1Char(' ') + QString::fromUtf8(units[unit]);
 }
 
 } // namespace
