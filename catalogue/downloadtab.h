@@ -14,6 +14,7 @@
 
 namespace zv {
 class ActionStop;
+class InstalledEndings;
 }
 
 class QGridLayout;
@@ -116,7 +117,7 @@ private:
     void getLicIndGrand();
     void getLicNB();
     bool isNewNrsp(const QString& nb, const QDateTime& serverDate) const;
-    void getVar();
+    void getVar(zv::InstalledEndings& installed);
 
     // Installed state read from the local WinRIK folder.
     QMap<QString, float> installedRikVersion() const;

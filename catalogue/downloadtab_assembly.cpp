@@ -6,6 +6,8 @@
 
 #include "catalogue/cataloguerow.h"
 #include "catalogue/cataloguetable.h"
+#include "catalogue/installedendings.h"
+#include "install/offthread.h"
 #include "service/serviceexchange.h"
 #include "service/statements.h"
 #include "settings/settingkeys.h"
@@ -13,6 +15,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
+
+#include <optional>
 
 namespace {
 const QString trayIconNothingListed = QStringLiteral(":/zelvinoraPA2.ico");
@@ -77,8 +81,17 @@ void DownloadTab::buildCatalogue()
     const bool rikInUse = m_settings.value(zv::keys::generalUseRik).toBool();
     if (rikInUse)
         m_installedBases = getInstalledBazeList(DataTypes::Rik);
+    // The endings tables are read once for all the records on offer, while
+    // the service answers: a table of thousands of records would otherwise
+    // hold the window up for a good part of a second.
+    zv::InstalledEndings installedEndings(m_settings.value(zv::keys::rikPath).toString());
+    std::optional<zv::OffThreadWork> endingsRead;
+    if (m_useRik)
+        endingsRead.emplace([&installedEndings] { installedEndings.readTables(); });
     askCatalogueQueries(rikInUse);
     askBaseVersions();
+    if (endingsRead)
+        endingsRead->wait();
 
     // Nothing below waits for anything, so the user never sees a table half
     // empty or half filled.
@@ -92,7 +105,7 @@ void DownloadTab::buildCatalogue()
     getLicIndRik();
     getLicIndGrand();
     getLicNB();
-    getVar();
+    getVar(installedEndings);
     markFailedRows();
     m_table->setUpdatesEnabled(true);
     m_answers = zv::CatalogueAnswers();

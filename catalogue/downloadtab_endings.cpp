@@ -26,15 +26,13 @@ QString endingsClass(const QString& type)
 
 } // namespace
 
-void DownloadTab::getVar()
+void DownloadTab::getVar(zv::InstalledEndings& installed)
 {
     if (!m_useRik)
         return;
     const auto& rows = m_answers.endings;
     if (!rows)
         return;
-    // Each endings table is read once for all the records on offer.
-    zv::InstalledEndings installed(m_settings.value(zv::keys::rikPath).toString());
     zv::CatalogueRow builder(*m_table, m_settings);
     const QString& colour = zv::itemclass::rikColour;
     for (const QJsonValue& value : *rows) {

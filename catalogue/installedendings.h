@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -22,6 +23,13 @@ class InstalledEndings
 public:
     explicit InstalledEndings(const QString& rikFolder);
 
+    // Reads every endings table the folder holds. A table of thousands of
+    // records takes a good part of a second, so a build runs this on a thread
+    // of its own while it waits for the service; it touches nothing but this
+    // object and logs nothing.
+    void readTables();
+    // Asked on the window's thread once readTables() has ended (or was never
+    // run: a table not read yet is read here).
     bool isNew(const VAR& var);
 
 private:
@@ -32,12 +40,16 @@ private:
         QSet<double> numbers; // numeric NUM columns
         QSet<QString> texts;  // NUM kept as text
     };
+    bool openSource();
     const TableNumbers& numbersOf(const QString& type);
 
     QString m_rikFolder;
     DbfDataSource m_source;
     std::optional<bool> m_sourceOpen;
-    QHash<QString, TableNumbers> m_tables;
+    bool m_openFailureLogged = false;
+    QHash<QString, TableNumbers> m_tables; // by lower-cased type
+    // One line per table read, logged from the window's thread.
+    QStringList m_readsToLog;
 };
 
 } // namespace zv

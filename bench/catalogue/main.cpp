@@ -2,7 +2,8 @@
 // added to every answer, for 0, 10 and 50 installed normative bases, with the
 // number of requests the build sent and how many times it waited for the
 // service one after another; then the longest time the GUI's event loop went
-// without turning while the 50-base build ran. Run it isolated:
+// without turning while the 50-base build ran, its WinRIK folder holding an
+// endings table of 5,000 records. Run it isolated:
 //   tests/run-isolated build/bin/bench_catalogue
 #include "catalogue/downloadtab.h"
 #include "service/serviceaddress.h"
@@ -42,6 +43,14 @@ Figures buildWithInstalledBases(int count)
         rik.writeDealerIni(rik.path(folder), QStringLiteral("2026-01-01 10:00"));
     }
     if (!rik.writeInstal(rows))
+        return {};
+    QVector<zv::VAR> endings(count < 50 ? 0 : 5000);
+    for (int i = 0; i < endings.size(); ++i) {
+        endings[i].type = QStringLiteral("loc");
+        endings[i].number = endings[i].nn = i + 1;
+        endings[i].name = QStringLiteral("Record %1").arg(i + 1);
+    }
+    if (!endings.isEmpty() && !rik.writeEndingsTable(QStringLiteral("loc"), endings))
         return {};
 
     zv::test::DevServiceProcess service;
