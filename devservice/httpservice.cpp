@@ -69,9 +69,10 @@ void HttpService::serveFile(const QString& path, const httplib::Request& request
     auto stream = std::make_shared<std::ifstream>(path.toStdString(), std::ios::binary);
     auto sent = std::make_shared<qint64>(0);
     const qint64 cutAfter = m_options.cutAfter;
+    const qint64 stallAfter = m_options.stallAfter;
     response.set_content_provider(
         static_cast<size_t>(info.size()), "application/octet-stream",
-        [stream, sent, cutAfter](size_t offset, size_t length, httplib::DataSink& sink) {
+        [stream, sent, cutAfter, stallAfter](size_t offset, size_t length, httplib::DataSink& sink) {
             static constexpr size_t chunk = 256 * 1024;
             size_t wanted = std::min(length, chunk);
             // --cut-after: the connection drops once that many bytes of
@@ -80,6 +81,17 @@ void HttpService::serveFile(const QString& path, const httplib::Request& request
                 if (*sent >= cutAfter)
                     return false;
                 wanted = std::min(wanted, static_cast<size_t>(cutAfter - *sent));
+            }
+            // --stall-after: the connection stays open and silent, as a
+            // service that hangs mid-answer would; dropped after two minutes
+            // so that no worker waits for ever.
+            if (stallAfter >= 0) {
+                if (*sent >= stallAfter) {
+                    for (int step = 0; step < 1200 && sink.is_writable(); ++step)
+                        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                    return false;
+                }
+                wanted = std::min(wanted, static_cast<size_t>(stallAfter - *sent));
             }
             std::vector<char> buffer(wanted);
             stream->seekg(static_cast<std::streamoff>(offset));

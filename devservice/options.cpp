@@ -20,6 +20,7 @@ QString usageText()
         "  --record FILE       append one JSON line per request (method, path, headers, body)\n"
         "  --cut-after N       drop the connection after N bytes of every file transfer\n"
         "                      (GET answers ranges with 206; If-Range on ETag or Last-Modified)\n"
+        "  --stall-after N     send N bytes of every file transfer, then nothing for 2 minutes\n"
         "  --tls-cert FILE     serve HTTPS with this PEM certificate (chain); needs --tls-key\n"
         "  --tls-key FILE      the certificate's PEM private key\n"
         "  --help              this text\n");
@@ -36,7 +37,7 @@ ParseOutcome parseOptions(const QStringList& arguments, Options& options, QStrin
             continue;
         }
         static const QStringList withValue = {"--listen", "--db", "--files", "--date",
-                                              "--latency-ms", "--record", "--cut-after",
+                                              "--latency-ms", "--record", "--cut-after", "--stall-after",
                                               "--tls-cert", "--tls-key"};
         if (!withValue.contains(name)) {
             message = QStringLiteral("unknown option %1").arg(name);
@@ -81,6 +82,13 @@ ParseOutcome parseOptions(const QStringList& arguments, Options& options, QStrin
             options.cutAfter = value.toLongLong(&ok);
             if (!ok || options.cutAfter < 0) {
                 message = QStringLiteral("--cut-after wants a whole number, got %1").arg(value);
+                return ParseOutcome::Error;
+            }
+        } else if (name == QLatin1String("--stall-after")) {
+            bool ok = false;
+            options.stallAfter = value.toLongLong(&ok);
+            if (!ok || options.stallAfter < 0) {
+                message = QStringLiteral("--stall-after wants a whole number, got %1").arg(value);
                 return ParseOutcome::Error;
             }
         } else if (name == QLatin1String("--tls-cert")) {

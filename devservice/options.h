@@ -14,6 +14,7 @@ struct Options
     QString recordPath;         // one JSON line per request received
     bool demo = true;           // fill a new database with the demo data
     qint64 cutAfter = -1;       // drop each file transfer after this many bytes; -1: never
+    qint64 stallAfter = -1;     // hold each file transfer silent after this many bytes; -1: never
     QString tlsCertPath;        // with tlsKeyPath: serve HTTPS with this certificate (PEM)
     QString tlsKeyPath;
 };

@@ -245,11 +245,11 @@ bool FileDownload::run(QNetworkAccessManager& manager, const QString& relativePa
 
     QTimer stall;
     stall.setSingleShot(true);
-    stall.setInterval(stallSeconds * 1000);
+    stall.setInterval(m_stallSeconds * 1000);
     connect(&stall, &QTimer::timeout, &loop, [&] {
         stopWith(QStringLiteral("Сервис не присылает данные %1 секунд, загрузка прервана")
-                     .arg(stallSeconds),
-                 QStringLiteral("downloadFile: no data for %1 s").arg(stallSeconds), true);
+                     .arg(m_stallSeconds),
+                 QStringLiteral("downloadFile: no data for %1 s").arg(m_stallSeconds), true);
     });
     if (m_stop)
         connect(m_stop, &ActionStop::stopRequested, &loop, [&] {

@@ -17,15 +17,19 @@ class ActionStop;
 // succeeded: memory stays flat whatever the archive's size, and an interrupted
 // or failed download never leaves a file at the cache path. A transfer that
 // broke off (the connection dropped, the user or the shutdown stopped it, or
-// no byte came for stallSeconds) keeps its part, and the next download of the
+// no byte came for stallSeconds()) keeps its part, and the next download of the
 // same file asks only for the rest of the same version.
 class FileDownload : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int stallSeconds = 60;
+    static constexpr int defaultStallSeconds = 60;
 
     explicit FileDownload(QObject* parent = nullptr);
+
+    // How long a transfer may go without a byte before it is given up.
+    int stallSeconds() const { return m_stallSeconds; }
+    void setStallSeconds(int seconds) { m_stallSeconds = seconds; }
 
     // A request on it aborts the transfer; the download then fails with the
     // stop's reason.
@@ -50,6 +54,7 @@ private:
     bool fail(const QString& reason);
 
     const ActionStop* m_stop = nullptr;
+    int m_stallSeconds = defaultStallSeconds;
     QString m_failureReason;
 };
 

@@ -50,11 +50,13 @@ struct Outcome
     QString reason;
 };
 
-Outcome download(ActionStop* stop = nullptr, std::function<void()> onProgress = {})
+Outcome download(ActionStop* stop = nullptr, std::function<void()> onProgress = {},
+                 int stallSeconds = FileDownload::defaultStallSeconds)
 {
     QNetworkAccessManager manager;
     manager.setProxy(QNetworkProxy(QNetworkProxy::NoProxy));
     FileDownload fileDownload;
+    fileDownload.setStallSeconds(stallSeconds);
     fileDownload.setStop(stop);
     if (onProgress)
         QObject::connect(&fileDownload, &FileDownload::progress, onProgress);
@@ -112,6 +114,7 @@ private slots:
         QTest::newRow("file changed on the service")
             << "replace" << pattern(300000, 'q') << "bytes=100000-";
         QTest::newRow("validator lost: the part is dropped") << "forget" << m_original << "";
+        QTest::newRow("stalled: kept, then only the rest") << "stall" << m_original << "bytes=100000-";
     }
 
     void cutTransferGoesOnFromWhereItStopped()
@@ -122,10 +125,11 @@ private slots:
         const QString target = cachePathOf(relativePath);
         {
             test::DevServiceProcess cutting;
-            QVERIFY(startService(cutting, {"--cut-after", "100000"}));
-            const Outcome cut = download();
-            QVERIFY(!cut.ok);
-            QVERIFY(!cut.reason.isEmpty());
+            const bool stall = between == "stall";
+            QVERIFY(startService(cutting, {stall ? "--stall-after" : "--cut-after", "100000"}));
+            const Outcome cut = download(nullptr, {}, stall ? 2 : FileDownload::defaultStallSeconds);
+            QVERIFY(!cut.ok && !cut.reason.isEmpty());
+            QCOMPARE(cut.reason.startsWith("Сервис не присылает данные 2 секунд"), stall);
             QVERIFY(!QFileInfo::exists(target));
             QCOMPARE(readFile(target + ".part"), m_original.left(100000));
         }
