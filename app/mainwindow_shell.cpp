@@ -195,7 +195,8 @@ void MainWindow::announceUpdates(int count)
     QSystemTrayIcon* icon = zv::trayIcon();
     if (count < 1 || !icon)
         return;
+    const QString text = QStringLiteral("Доступны обновления: ") + QString::number(count);
+    ZV_INFO() << "announceUpdates: " << text;
     icon->setIcon(QIcon(newItemsIconPath));
-    icon->showMessage(QCoreApplication::applicationName(),
-                      QStringLiteral("Доступны обновления: ") + QString::number(count));
+    icon->showMessage(QCoreApplication::applicationName(), text);
 }

@@ -4,6 +4,9 @@
 // connection test, the download cache, the WinRIK folder finder).
 #include "app/mainwindow.h"
 #include "app/serverdate.h"
+#include "app/trayicon.h"
+#include "catalogue/cataloguetable.h"
+#include "catalogue/downloadtab.h"
 #include "install/processcheck.h"
 #include "install/tasklist.h"
 #include "messageboxcatcher.h"
@@ -132,6 +135,85 @@ private slots:
                  canStart ? QFileInfo(program).absolutePath() + ' ' + program + " --restarted-after " +
                                 QString::number(QCoreApplication::applicationPid())
                           : QString());
+    }
+
+    // The running client on its own: the scheduled check rebuilds and tells
+    // through the tray, never beneath a download; leaving the client during a
+    // download stops it, keeps only its part and then ends the client.
+    void runningClient_data()
+    {
+        QTest::addColumn<int>("hoursLater"); // when the scheduler looks
+        QTest::addColumn<QString>("leave");  // during a held download: "Выход" or "close"; "": no download
+        QTest::addColumn<QString>("told");
+        QTest::newRow("check due") << 2 << "" << "Доступны обновления: 2";
+        QTest::newRow("check not yet due") << 0 << "" << "";
+        QTest::newRow("due during a download, then Выход") << 2 << "Выход" << "";
+        QTest::newRow("due during a download, then the window closed") << 2 << "close" << "";
+    }
+
+    void runningClient()
+    {
+        QFETCH(int, hoursLater);
+        QFETCH(QString, leave);
+        const QString url = "update_grand/grand_0cfo_2026_4.zip";
+        QVERIFY(writeFile(m_work.filePath("files/" + url), "PK", 4 << 20));
+        test::DevServiceProcess service;
+        test::DevServiceProcess::Config config;
+        config.record = true;
+        config.filesDir = m_work.filePath("files");
+        config.extraArguments = QStringList{"--stall-after", "100000"};
+        QVERIFY(service.start(config));
+        setServiceBaseAddress(service.baseUrl());
+        QDir(downloadCacheFolder()).removeRecursively();
+        QCoreApplication::setApplicationVersion("2.1.240408");
+        store({{"general/usegrand", true}, {"general/checkupdatenumber", 1}, {"general/hoursorday", "h"},
+               {"grand/keyserial", "12345 abc"}, {"grand/keynumber", "00077 xyz"}, {"grand/path", m_work.filePath("grand")}});
+        MessageBoxCatcher catcher;
+        MainWindow window;
+        window.show();
+        QSystemTrayIcon* tray = zv::trayIcon();
+        tray->setIcon(QIcon(zv::normalIconPath));
+        const qint64 normalIcon = tray->icon().cacheKey();
+        test::LogCapture log;
+        const int requests = service.recorded().size();
+        const auto check = [&] { window.runDueUpdateCheck(QDateTime::currentDateTime().addSecs(hoursLater * 3600)); };
+        if (leave.isEmpty())
+            check();
+        QFETCH(QString, told);
+        QCOMPARE(service.recorded().size() > requests, !told.isEmpty());
+        QCOMPARE(log.contains("Info", "Доступны обновления: "), !told.isEmpty());
+        QVERIFY(told.isEmpty() || log.contains("Info", told));
+        QCOMPARE(tray->icon().cacheKey() != normalIcon, !told.isEmpty());
+        if (leave.isEmpty())
+            return;
+        auto* table = window.downloadTab()->findChild<QTableWidget*>("table");
+        for (int row = 0; row < table->rowCount(); ++row)
+            cells::setTicked(*table, row, cells::urlAt(*table, row) == url);
+        const QString part = cachePathOf(url) + ".part";
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&] {
+            if (QFileInfo(part).size() < 100000 || !poll.isActive())
+                return;
+            poll.stop();
+            // The running action alone must hold the check back.
+            for (int row = 0; row < table->rowCount(); ++row)
+                cells::setTicked(*table, row, false);
+            check();
+            QVERIFY(!log.contains("Info", "runDueUpdateCheck: ") && !log.contains("Info", "Доступны обновления"));
+            if (leave == "close")
+                window.close();
+            for (QAction* action : tray->contextMenu()->actions())
+                if (action->text() == leave)
+                    action->trigger();
+        });
+        poll.start(20);
+        QTimer guard;
+        connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+        guard.start(60000);
+        QTimer::singleShot(0, window.downloadTab()->findChild<QPushButton*>("downloadButton"), &QPushButton::click);
+        QCOMPARE(QCoreApplication::exec(), 0);
+        QVERIFY(!poll.isActive() && !QFileInfo::exists(cachePathOf(url)));
+        QCOMPARE(QFileInfo(part).size(), 100000);
     }
 
     // The date query is the one exchange that takes the stored proxy choice.
