@@ -107,6 +107,9 @@ private slots:
         config.latencyMs = 150;
         QVERIFY(m_service.start(config));
         setServiceBaseAddress(m_service.baseUrl());
+        // Two records of one endings table on offer, the table installed.
+        QVERIFY(m_service.sql("INSERT INTO `current_var` (`number`, `type`, `name`) VALUES (8, 'loc', 'x')"));
+        QVERIFY(test::WinRikFolderBuilder(m_rik.path()).writeEndingsTable("loc", {VAR()}));
         QSettings settings;
         settings.setValue(keys::generalUseRik, true);
         settings.setValue(keys::generalUseGrand, true);
@@ -218,7 +221,9 @@ private slots:
         });
         tab.show();
         const int sentBefore = m_service.recorded().size();
+        test::LogCapture log;
         button(tab, "updateButton")->click();
+        QCOMPARE(log.lines().filter("getVar: endings table loc_all read, 1 records").size(), 1);
         QCOMPARE(m_service.recorded().size() - sentBefore, requests);
         QCOMPARE(tab.lastBuildWaits(), waits);
         QCOMPARE(titlesOf(tab), before);
