@@ -156,6 +156,11 @@ void HttpService::installHandlers()
         setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
     });
 
+    // Answers go out as soon as they are written, as a web server's do; with
+    // Nagle's rule the body of a kept-alive connection's answer would wait
+    // for the client's delayed acknowledgement of its headers (tens of ms).
+    m_server->set_tcp_nodelay(true);
+
     m_server->set_pre_routing_handler([this](const httplib::Request&, httplib::Response&) {
         if (m_options.latencyMs > 0)
             std::this_thread::sleep_for(std::chrono::milliseconds(m_options.latencyMs));
