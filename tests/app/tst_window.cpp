@@ -177,22 +177,21 @@ private slots:
         test::LogCapture log;
         const int requests = service.recorded().size();
         const auto check = [&] { window.runDueUpdateCheck(QDateTime::currentDateTime().addSecs(hoursLater * 3600)); };
-        if (leave.isEmpty())
+        if (leave.isEmpty()) {
             check();
-        QFETCH(QString, told);
-        QCOMPARE(service.recorded().size() > requests, !told.isEmpty());
-        QCOMPARE(log.contains("Info", "Доступны обновления: "), !told.isEmpty());
-        QVERIFY(told.isEmpty() || log.contains("Info", told));
-        QCOMPARE(tray->icon().cacheKey() != normalIcon, !told.isEmpty());
-        if (leave.isEmpty())
+            QFETCH(QString, told);
+            QCOMPARE(service.recorded().size() > requests, !told.isEmpty());
+            QCOMPARE(log.contains("Info", told.isEmpty() ? "Доступны обновления: " : told), !told.isEmpty());
+            QCOMPARE(tray->icon().cacheKey() != normalIcon, !told.isEmpty());
             return;
+        }
         auto* table = window.downloadTab()->findChild<QTableWidget*>("table");
         for (int row = 0; row < table->rowCount(); ++row)
             cells::setTicked(*table, row, cells::urlAt(*table, row) == url);
         const QString part = cachePathOf(url) + ".part";
         QTimer poll;
         connect(&poll, &QTimer::timeout, [&] {
-            if (QFileInfo(part).size() < 100000 || !poll.isActive())
+            if (QFileInfo(part).size() < 100000)
                 return;
             poll.stop();
             // The running action alone must hold the check back.
@@ -207,9 +206,7 @@ private slots:
                     action->trigger();
         });
         poll.start(20);
-        QTimer guard;
-        connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(1); });
-        guard.start(60000);
+        QTimer::singleShot(60000, &poll, [] { QCoreApplication::exit(1); });
         QTimer::singleShot(0, window.downloadTab()->findChild<QPushButton*>("downloadButton"), &QPushButton::click);
         QCOMPARE(QCoreApplication::exec(), 0);
         QVERIFY(!poll.isActive() && !QFileInfo::exists(cachePathOf(url)));
