@@ -1,6 +1,8 @@
-// Turns one SVG drawing into the .ico file the client compiles in, so the
-// icons are kept as editable vector sources and never drift from them.
+// Turns one SVG drawing into the .ico file the client compiles in (or the
+// .png a Linux desktop shows in its menus), so the icons are kept as editable
+// vector sources and never drift from them.
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QImage>
 #include <QImageWriter>
 #include <QPainter>
@@ -24,7 +26,7 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() != 4)
-        return fail(QStringLiteral("usage: zv-icontool <source.svg> <target.ico> <size>"));
+        return fail(QStringLiteral("usage: zv-icontool <source.svg> <target.ico|.png> <size>"));
 
     const QString source = args.at(1);
     const QString target = args.at(2);
@@ -50,7 +52,7 @@ int main(int argc, char* argv[])
     if (!file.open(QIODevice::WriteOnly))
         return fail(QStringLiteral("cannot write ") + target + QStringLiteral(": ") +
                     file.errorString());
-    QImageWriter writer(&file, "ico");
+    QImageWriter writer(&file, QFileInfo(target).suffix().toLower().toLatin1());
     if (!writer.write(image.convertToFormat(QImage::Format_ARGB32))) {
         file.cancelWriting();
         return fail(QStringLiteral("cannot encode ") + target + QStringLiteral(": ") +
