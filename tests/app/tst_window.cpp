@@ -9,7 +9,6 @@
 #include "catalogue/downloadtab.h"
 #include "install/processcheck.h"
 #include "install/tasklist.h"
-#include "messageboxcatcher.h"
 #include "service/downloadcache.h"
 #include "service/serviceaddress.h"
 #include "settings/autostart.h"
@@ -22,6 +21,7 @@
 #include "tests/support/cannedhttpserver.h"
 #include "tests/support/devserviceprocess.h"
 #include "tests/support/logcapture.h"
+#include "tests/support/messageboxcatcher.h"
 
 #include <QtTest>
 #include <QtWidgets>

@@ -9,7 +9,6 @@
 class XvfbDisplay
 {
 public:
-    XvfbDisplay() = default;
     ~XvfbDisplay();
 
     bool start();

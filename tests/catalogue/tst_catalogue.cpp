@@ -1,9 +1,10 @@
 // The catalogue through the real download tab, against the stand-in service
 // holding account.sql, fixture WinRIK and Гранд-Смета folders and real 7-Zip:
-// which rows a build lists, in which order and with which status; the
-// category filter, the only-new rule and the select-all header; the client's
-// own update; the subscription panels; and what the download and install
-// actions leave in the rows, the cache and the folders.
+// which rows a build lists, in which order and with which status, how often a
+// build waits and what the tab shows meanwhile; the category filter, the
+// only-new rule and the select-all header; the client's own update; the
+// subscription panels; and what the download and install actions leave in
+// the rows, the cache and the folders.
 #include "catalogue/categorytree.h"
 #include "catalogue/downloadtab.h"
 #include "service/downloadcache.h"
@@ -12,19 +13,22 @@
 #include "tests/support/archivebuilder.h"
 #include "tests/support/devserviceprocess.h"
 #include "tests/support/logcapture.h"
+#include "tests/support/messageboxcatcher.h"
+#include "tests/support/testfiles.h"
 #include "tests/support/winrikfolderbuilder.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
-#include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTreeWidget>
 #include <QtTest>
 
 using namespace zv;
+using test::fileBytes;
 
 namespace {
 const QString clientVersion = QStringLiteral("2.1.240408");
@@ -78,23 +82,14 @@ class CatalogueTest : public QObject
 
     test::DevServiceProcess m_service;
     QTemporaryDir m_rik, m_grand, m_files;
-    QStringList m_boxes;
-    QTimer m_boxCloser;
 
     static QDateTime at(const char* text) { return QDateTime::fromString(text, Qt::ISODate); }
     static bool visible(const Row& row) { return !row.hidden; }
     static void click(DownloadTab& tab, const QString& button) { tab.findChild<QPushButton*>(button)->click(); }
     static void rebuild(DownloadTab& tab) { click(tab, "updateButton"); }
-    static QByteArray bytes(const QString& path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
     static bool putInCache(const QString& url, const QByteArray& content = "archive")
     {
-        QFile file(cachePathOf(url));
-        return makeCacheFolder(QFileInfo(file).absolutePath()) && file.open(QIODevice::WriteOnly) &&
-               file.write(content) == content.size();
+        return makeCacheFolder(QFileInfo(cachePathOf(url)).absolutePath()) && test::writeFile(cachePathOf(url), content);
     }
     // What the user reads of a row, and where its archive comes from.
     static QString shown(const Row& row)
@@ -145,7 +140,7 @@ private slots:
         config.record = true;
         config.filesDir = m_files.path();
         QVERIFY(m_service.start(config));
-        const QByteArray account = bytes(QStringLiteral(ZV_CATALOGUE_ACCOUNT));
+        const QByteArray account = fileBytes(QStringLiteral(ZV_CATALOGUE_ACCOUNT));
         for (const QString& statement : QString::fromUtf8(account).split(";\n", Qt::SkipEmptyParts))
             QVERIFY2(m_service.sql(statement), qPrintable(statement));
         // Installed: FER 5 with НР и СП of the service's minute, TER 3, WinRIK
@@ -161,7 +156,7 @@ private slots:
                      rik.writeNbIni("BASES/FER_fer2020", "5", "ФЕР") &&
                      rik.writeDealerIni("BASES/FER_fer2020", "2026-10-01 08:00") &&
                      rik.writeNbIni("BASES/TER_ter2001", "3", "ТЕР") &&
-                     rik.writeLastChange(clientVersion) &&
+                     rik.writeFile("UTILS/Doc/LastChange.rtf", "{\\rtf1 WinRIK " + clientVersion.toLatin1() + "\\par\r\n}\r\n") &&
                      rik.writeFile("user.rik", "user", at("2026-11-20T09:30:15")) &&
                      rik.writeFile("IND/Государственные/Минстрой (РИМ) Зелвинора/Центральный федеральный "
                                    "округ/Курская область/ind_2412.dbf", "i", at("2024-11-01T10:00:00")) &&
@@ -171,13 +166,6 @@ private slots:
                      rik.writeEndingsRecordFile("res", 12, at("2026-09-01T08:00:30")),
                  qPrintable(rik.errorString()));
         QVERIFY(QDir().mkpath(m_grand.path() + "/Индексы/СПб_2023_3"));
-        connect(&m_boxCloser, &QTimer::timeout, this, [this] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                m_boxes << box->windowTitle() + ": " + box->text();
-                box->done(QMessageBox::Ok);
-            }
-        });
-        m_boxCloser.start(20);
     }
 
     void init()
@@ -186,7 +174,6 @@ private slots:
         QCoreApplication::setApplicationVersion(clientVersion);
         QDir(downloadCacheFolder()).removeRecursively();
         QDir(m_grand.path() + "/Индексы/ЦФО_2024_4").removeRecursively();
-        m_boxes.clear();
     }
 
     void everyRowOfAFullBuild()
@@ -228,9 +215,43 @@ private slots:
             nodes << QString((*node)->parent() ? " " : "") + (*node)->text(0);
         QCOMPARE(nodes.join(','), "Мои файлы, РИК, Индексы и ТЦ, Нормативные базы, НР и СП, Концовки, "
                                   "Локальные, Ресурсные, Гранд-Смета, Индексы и ТЦ");
+        QStringList panels;
+        for (auto* group : tab.findChildren<QGroupBox*>()) {
+            panels << group->title();
+            for (auto* label : group->findChildren<QLabel*>())
+                panels << label->text();
+        }
+        QCOMPARE(panels.join('|'), "Подписки на ПК РИК до:|Обновление программы:|31.12.2026|Пакет \"Зелвинора\":|"
+                                   "30.06.2026|Обновление БД ГСН:|31.03.2027|\"Индексы Минстроя РФ\":|15.01.2026|"
+                                   "Подписки на Гранд-Смета до:|Обновление программы:|31.01.2027|Обновление БД ГСН:||"
+                                   "Обновление БД \"ГРАНД-СтройМатериалы\":|31.12.2026");
         // Only an installed base is asked for its current version.
         QVERIFY(m_service.recordedStatements().contains(statements::baseVersion("fer2020")));
         QVERIFY(!m_service.recordedStatements().contains(statements::baseVersion("mgn2024")));
+        // The next build keeps these rows until its own are there, shows that
+        // it is busy and offers no action meanwhile; the installed bases'
+        // versions are asked together, so it waits three times.
+        const QString before = idsOf(tab, visible);
+        QString during;
+        QTimer::singleShot(0, &tab, [&] {
+            during = idsOf(tab, visible) + (tab.findChild<QProgressBar*>("busyIndicator")->isVisible() ? " busy" : "");
+            for (const char* action : {"downloadButton", "installButton", "downloadAndInstallButton"})
+                during += tab.findChild<QPushButton*>(action)->isEnabled() ? QString(" ") + action : "";
+        });
+        tab.show();
+        const int sent = m_service.recorded().size();
+        // Two records of one endings table on offer: the table is read once.
+        QVERIFY(m_service.sql("INSERT INTO `current_var` (`number`, `type`, `name`) VALUES (8, 'loc', 'x')"));
+        test::LogCapture log;
+        rebuild(tab);
+        QVERIFY(m_service.sql("DELETE FROM `current_var` WHERE `number` = 8"));
+        QCOMPARE(log.lines().filter("getVar: endings table loc_all read, 1 records").size(), 1);
+        QCOMPARE(during, before + " busy");
+        QCOMPARE(QString("%1 waits, %2 requests").arg(tab.lastBuildWaits()).arg(m_service.recorded().size() - sent),
+                 "3 waits, 10 requests");
+        QCOMPARE(idsOf(tab, visible), QString(before).replace("loc_7", "loc_7 loc_8"));
+        QVERIFY(!tab.findChild<QProgressBar*>("busyIndicator")->isVisible());
+        QVERIFY(tab.findChild<QPushButton*>("downloadButton")->isEnabled());
     }
 
     // Each case: the rows left visible, those waiting for installation, and
@@ -280,6 +301,7 @@ private slots:
         applySettings(settings);
         for (const QString& url : cached)
             QVERIFY(putInCache(url));
+        MessageBoxCatcher boxes;
         test::LogCapture log;
         DownloadTab tab(nullptr);
         QSignalSpy trayImage(&tab, &DownloadTab::trayIconImageChanged);
@@ -306,8 +328,8 @@ private slots:
         failed.removeDuplicates();
         failed.sort();
         QCOMPARE(failed, errors);
-        QCOMPARE(m_boxes.join(' ').contains(QRegularExpression("^Ошибка доступа: .*\\), список "
-                                                               "нормативных не обновлен!$")),
+        QCOMPARE((boxes.titles() + boxes.texts()).join(": ").contains(QRegularExpression("^Ошибка доступа: .*\\), список "
+                                                                                          "нормативных не обновлен!$")),
                  settings.contains("rik/path"));
         // A build ends with every category shown, whatever node was chosen.
         rebuild(tab);
@@ -316,15 +338,14 @@ private slots:
 
     void newerClientIsListedAlone_data()
     {
-        QTest::addColumn<QString>("own");
-        QTest::addColumn<QString>("service");
-        QTest::newRow("a day later") << clientVersion << "2.1.240409";
-        QTest::newRow("a version later") << "2.0.231231" << "3.0.251231";
+        QTest::addColumn<QStringList>("versions"); // own, the service's, as the title shows it
+        QTest::newRow("a day later") << QStringList{clientVersion, "2.1.240409", "2.1.240409"};
+        QTest::newRow("a version later") << QStringList{"2.0.231231", "3.0.251231", "3.251231"};
     }
     void newerClientIsListedAlone()
     {
-        QFETCH(QString, own);
-        QFETCH(QString, service);
+        QFETCH(QStringList, versions);
+        const QString own = versions[0], service = versions[1];
         QCoreApplication::setApplicationVersion(own);
         const QString setVersion = "UPDATE `currentProductVersion` SET `Version` = '%1' WHERE "
                                    "`ProductName` = 'zelvinoraPA'";
@@ -340,41 +361,21 @@ private slots:
         QStringList rows;
         for (const Row& row : rowsOf(tab))
             rows << shown(row) + (row.isNew && !row.hidden ? "" : " (hidden or not new)");
-        const QString title = service == "3.0.251231" ? "3.251231" : service;
-        QCOMPARE(rows, QStringList("Личный кабинет Зелвинора " + title + "|Доступно обновление|"
+        QCOMPARE(rows, QStringList("Личный кабинет Зелвинора " + versions[2] + "|Доступно обновление|"
                                    "floralwhite|zelvinoraPA|" + setup + "|zelvinoraPA"));
         QCOMPARE(trayImage.count(), 0);
     }
 
-    void subscriptionPanels_data()
-    {
-        QTest::addColumn<QString>("settings");
-        QTest::addColumn<QStringList>("panels");
-        QTest::newRow("both") << "" << QStringList{
-            "Подписки на ПК РИК до:|Обновление программы:|31.12.2026|Пакет \"Зелвинора\":|"
-            "30.06.2026|Обновление БД ГСН:|31.03.2027|\"Индексы Минстроя РФ\":|15.01.2026",
-            "Подписки на Гранд-Смета до:|Обновление программы:|31.01.2027|Обновление БД ГСН:||"
-            "Обновление БД \"ГРАНД-СтройМатериалы\":|31.12.2026"};
-        QTest::newRow("quote in the key") << "general/userik=false;grand/keyserial=12345 o'k;"
-                                             "grand/keynumber=1" << QStringList{
-            "Подписки на Гранд-Смета до:|Обновление программы:|29.02.2024|Обновление БД ГСН:||"
-            "Обновление БД \"ГРАНД-СтройМатериалы\":|"};
-        QTest::newRow("service unreachable")
-            << QString("address=http://127.0.0.1:%1/").arg(test::unusedPort()) << QStringList();
-    }
+    // A quote in the key reaches the service as a quote; without an answer
+    // no panel shows.
     void subscriptionPanels()
     {
-        QFETCH(QString, settings);
-        applySettings(settings);
-        DownloadTab tab(nullptr);
-        QStringList seen;
-        for (auto* group : tab.findChildren<QGroupBox*>()) {
-            QStringList texts{group->title()};
-            for (auto* label : group->findChildren<QLabel*>())
-                texts << label->text();
-            seen << texts.join('|');
-        }
-        QTEST(seen, "panels");
+        applySettings("general/userik=false;grand/keyserial=12345 o'k;grand/keynumber=1");
+        DownloadTab quoted(nullptr);
+        QCOMPARE(quoted.findChildren<QGroupBox*>().size(), 1);
+        QCOMPARE(quoted.findChild<QGroupBox*>()->findChildren<QLabel*>().value(1)->text(), "29.02.2024");
+        applySettings("address=http://127.0.0.1:1/");
+        QVERIFY(DownloadTab(nullptr).findChildren<QGroupBox*>().isEmpty());
     }
 
     // Rows 3 (a WinRIK index) and 7 (a Гранд-Смета index) are new; only 7's
@@ -408,9 +409,10 @@ private slots:
         test::ArchiveBuilder builder;
         builder.addFile("Индексы/ЦФО_2024_4/prices.dbf", "prices");
         QVERIFY(builder.write(m_files.filePath(url7)));
-        const QByteArray zip = bytes(m_files.filePath(url7));
+        const QByteArray zip = fileBytes(m_files.filePath(url7));
         QVERIFY(archive != "cached" || putInCache(url7, zip));
         QVERIFY(archive == "served" || QFile::remove(m_files.filePath(url7)));
+        MessageBoxCatcher boxes;
         DownloadTab tab(nullptr);
         rebuild(tab);
         for (const Row& row : rowsOf(tab))
@@ -441,14 +443,14 @@ private slots:
                 reasons << "«" + rowsOf(tab).at(row).title + "»: " + table->cellWidget(row, 1)->toolTip();
         }
         QCOMPARE(reasons.size(), seen.filter(" Ошибка ").size());
-        QCOMPARE(m_boxes.size(), reasons.isEmpty() ? 0 : 1);
+        QCOMPARE(boxes.texts().size(), reasons.isEmpty() ? 0 : 1);
         for (const QString& reason : reasons) {
             QVERIFY2(reason.contains(buttons.size() > 1 ? "»: Прервано пользователем" : "»: Файл не найден на сервисе: "), qPrintable(reason));
-            QVERIFY2(m_boxes.first().contains(reason), qPrintable(m_boxes.first()));
+            QVERIFY2(boxes.texts().first().contains(reason), qPrintable(boxes.texts().first()));
         }
-        QCOMPARE(bytes(m_grand.path() + "/Индексы/ЦФО_2024_4/prices.dbf"),
+        QCOMPARE(fileBytes(m_grand.path() + "/Индексы/ЦФО_2024_4/prices.dbf"),
                  seen.contains("7 Установлено aquamarine") ? "prices" : "");
-        QCOMPARE(bytes(cachePathOf(url7)), rebuilt == "Ожидает установки" ? zip : "");
+        QCOMPARE(fileBytes(cachePathOf(url7)), rebuilt == "Ожидает установки" ? zip : "");
         QVERIFY(!QFile::exists(cachePathOf("update/spb/rik_0cfo_2024_3.zip")));
         for (auto* control : tab.findChildren<QWidget*>(QRegularExpression("Button$|^table$")))
             QVERIFY2(control->isEnabled() != (control->objectName() == "stopButton"),

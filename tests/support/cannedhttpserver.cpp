@@ -23,6 +23,8 @@ CannedHttpServer::CannedHttpServer(QByteArray response, QObject* parent)
                 if (headEnd < 0 || received->size() < headEnd + 4 + bodySize)
                     return;
                 m_requests.append(*received);
+                if (m_response.isNull())
+                    return;
                 socket->write(m_response);
                 socket->disconnectFromHost();
             });

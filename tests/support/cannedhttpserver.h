@@ -9,7 +9,8 @@ namespace zv::test {
 // A tiny HTTP peer on loopback that answers every request with one canned
 // response and keeps the raw bytes of what it received, for the answers the
 // stand-in service never gives (an HTML page with status 200, a redirect, a
-// body cut short) and for checking the request byte for byte.
+// body cut short) and for checking the request byte for byte. Without a
+// response it takes every request and never answers.
 class CannedHttpServer : public QObject
 {
     Q_OBJECT

@@ -13,7 +13,7 @@ QString DevServiceProcess::binaryPath()
 bool DevServiceProcess::start(const Config& config)
 {
     QStringList arguments{"--listen", QStringLiteral("127.0.0.1:%1").arg(config.listenPort), "--db",
-                          config.dbPath.isEmpty() ? m_dir.filePath("service.db") : config.dbPath};
+                          m_dir.filePath("service.db")};
     if (!config.demo)
         arguments << "--no-demo";
     if (!config.filesDir.isEmpty())
@@ -39,16 +39,6 @@ bool DevServiceProcess::start(const Config& config)
         }
     }
     return false;
-}
-
-void DevServiceProcess::stop()
-{
-    if (m_process.state() == QProcess::NotRunning)
-        return;
-    m_process.terminate();
-    if (!m_process.waitForFinished(5000))
-        m_process.kill();
-    m_process.waitForFinished(5000);
 }
 
 bool DevServiceProcess::sql(const QString& statement, QJsonArray* rows) const
@@ -89,13 +79,6 @@ QStringList DevServiceProcess::recordedStatements() const
     for (const QJsonValue& request : recorded())
         texts << QString::fromUtf8(QByteArray::fromBase64(request["body"].toString().toLatin1()));
     return texts;
-}
-
-int unusedPort()
-{
-    QTcpServer server;
-    server.listen(QHostAddress::LocalHost, 0);
-    return server.serverPort();
 }
 
 void enableTestMode()

@@ -20,16 +20,14 @@ public:
         QString fixedDate;  // yyyy-MM-dd
         int latencyMs = 0;
         bool record = false;
-        QString dbPath;     // empty: a fresh file of this process
         int listenPort = 0; // 0: any free port
         QStringList extraArguments; // e.g. --cut-after N, --tls-cert FILE --tls-key FILE
     };
 
-    ~DevServiceProcess() { stop(); }
+    ~DevServiceProcess() { m_process.kill(); m_process.waitForFinished(5000); }
 
     bool start(const Config& config);
     bool start() { return start(Config()); }
-    void stop();
 
     // e.g. "http://127.0.0.1:40213/" ("https://" when serving TLS)
     QString baseUrl() const { return m_baseUrl; }
@@ -50,9 +48,6 @@ private:
     QString m_recordPath;
     int m_port = 0;
 };
-
-// A port on which nothing listens (bound, then released).
-int unusedPort();
 
 // Isolation every test process asks for before it touches a setting.
 void enableTestMode();

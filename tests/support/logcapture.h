@@ -17,8 +17,6 @@ public:
         s_previous = qInstallMessageHandler(capture);
     }
     ~LogCapture() { qInstallMessageHandler(s_previous); }
-    LogCapture(const LogCapture&) = delete;
-    LogCapture& operator=(const LogCapture&) = delete;
 
     QStringList lines() const { return s_lines; }
     bool contains(const QString& category, const QString& fragment) const
@@ -27,7 +25,6 @@ public:
             return line.startsWith(category + QStringLiteral(": ")) && line.contains(fragment);
         });
     }
-    void clear() { s_lines.clear(); }
 
 private:
     static void capture(QtMsgType type, const QMessageLogContext& context, const QString& message)

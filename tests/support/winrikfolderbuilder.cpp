@@ -70,12 +70,6 @@ bool WinRikFolderBuilder::writeDealerIni(const QString& folder, const QString& n
     return writeFile(folder + "/dealer.ini", "nrspDate=" + nrspDate.toUtf8() + "\r\n");
 }
 
-bool WinRikFolderBuilder::writeLastChange(const QString& versionText)
-{
-    return writeFile("UTILS/Doc/LastChange.rtf", "{\\rtf1\\ansi\\deff0 {\\fonttbl {\\f0 Arial;}}\r\n"
-                     "\\f0\\fs20 WinRIK " + versionText.toLatin1() + "\\par\r\n}\r\n");
-}
-
 bool WinRikFolderBuilder::writeFile(const QString& relative, const QByteArray& content, const QDateTime& modified)
 {
     QFile out(path(relative));

@@ -36,8 +36,6 @@ public:
     // <folder>/nb.ini: "[Version]", "Number=", "Name=" in Windows-1251, as WinRIK writes it.
     bool writeNbIni(const QString& folder, const QString& number, const QString& name);
     bool writeDealerIni(const QString& folder, const QString& nrspDate);
-    // UTILS/Doc/LastChange.rtf with a line holding the version text ("2.4.240315").
-    bool writeLastChange(const QString& versionText);
     // Any file below the root (folders created), last modified at the given
     // time (left as written when invalid).
     bool writeFile(const QString& relative, const QByteArray& content = QByteArray(), const QDateTime& modified = QDateTime());

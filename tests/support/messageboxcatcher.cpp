@@ -11,6 +11,7 @@ MessageBoxCatcher::MessageBoxCatcher()
         if (!box || !box->isVisible())
             return;
         m_titles << box->windowTitle();
+        m_texts << box->text();
         if (QAbstractButton* ok = box->button(QMessageBox::Ok))
             ok->click();
         else
