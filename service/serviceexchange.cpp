@@ -20,6 +20,20 @@ int& silenceLimit()
     return limit;
 }
 
+// Made on the owner's first query and kept for the next ones: the
+// connections it keeps alive (and their TLS sessions) spare every later wait
+// a new handshake with the service.
+QNetworkAccessManager& serviceManagerOf(QObject* owner)
+{
+    static const QString name = QStringLiteral("zvServiceQueries");
+    auto* manager = owner->findChild<QNetworkAccessManager*>(name, Qt::FindDirectChildrenOnly);
+    if (!manager) {
+        manager = new QNetworkAccessManager(owner);
+        manager->setObjectName(name);
+    }
+    return *manager;
+}
+
 QNetworkReply* startPost(QNetworkAccessManager& manager, const QString& statement)
 {
     QNetworkRequest request(serviceApiAddress());
@@ -97,9 +111,7 @@ ExchangeResult postStatement(QNetworkAccessManager& manager, const QString& stat
 std::optional<QJsonArray> sendServiceQuery(QObject* owner, const QString& statement,
                                            const QString& logPrefix, QNetworkReply** replySlot)
 {
-    auto* manager = new QNetworkAccessManager(owner);
-    const ExchangeResult result = postStatement(*manager, statement, replySlot);
-    manager->deleteLater();
+    const ExchangeResult result = postStatement(serviceManagerOf(owner), statement, replySlot);
     return answerOrLog(result, logPrefix);
 }
 
@@ -110,7 +122,7 @@ QVector<std::optional<QJsonArray>> sendServiceQueries(QObject* owner,
     QVector<std::optional<QJsonArray>> answers(queries.size());
     if (queries.isEmpty())
         return answers;
-    auto* manager = new QNetworkAccessManager(owner);
+    QNetworkAccessManager* const manager = &serviceManagerOf(owner);
     QVector<QNetworkReply*> replies(queries.size(), nullptr);
     int started = 0;
     int finished = 0;
@@ -142,7 +154,6 @@ QVector<std::optional<QJsonArray>> sendServiceQueries(QObject* owner,
             ZV_ERROR() << queries.at(index).logPrefix << "not sent: the client is closing";
         }
     }
-    manager->deleteLater();
     return answers;
 }
 

@@ -38,8 +38,8 @@ void setServiceSilenceLimitMs(int milliseconds);
 ExchangeResult postStatement(QNetworkAccessManager& manager, const QString& statement,
                              QNetworkReply** replySlot = nullptr);
 
-// One exchange with the service on a manager of its own (owned by owner,
-// Qt's default proxy). A failure is logged in "Error" as logPrefix + the error
+// One exchange with the service on owner's manager of service queries (made
+// on owner's first query and kept, Qt's default proxy). A failure is logged in "Error" as logPrefix + the error
 // text and answers nullopt; an answer that is not a JSON array answers an
 // empty array.
 std::optional<QJsonArray> sendServiceQuery(QObject* owner, const QString& statement,
@@ -57,8 +57,8 @@ struct ServiceQuery
 // host anyway.
 inline constexpr int maxQueriesInFlight = 6;
 
-// The queries sent together on one manager of their own and waited for in one
-// local event loop; each answer (in the order of the queries) is what
+// The queries sent together on owner's manager of service queries and waited
+// for in one local event loop; each answer (in the order of the queries) is what
 // sendServiceQuery would have given for it, failures logged the same way.
 QVector<std::optional<QJsonArray>> sendServiceQueries(QObject* owner,
                                                       const QVector<ServiceQuery>& queries,

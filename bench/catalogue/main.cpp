@@ -5,6 +5,9 @@
 // without turning while the 50-base build ran, its WinRIK folder holding an
 // endings table of 5,000 records. Run it isolated:
 //   tests/run-isolated build/bin/bench_catalogue
+// With ZV_BENCH_TLS_DIR naming a folder made by
+// tests/service/maketestauthority.sh, the stand-in serves HTTPS with its
+// "good" certificate and the client trusts that folder's authority.
 #include "catalogue/downloadtab.h"
 #include "service/serviceaddress.h"
 #include "settings/settingkeys.h"
@@ -14,6 +17,8 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QSettings>
+#include <QSslCertificate>
+#include <QSslConfiguration>
 #include <QStandardPaths>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -57,6 +62,13 @@ Figures buildWithInstalledBases(int count)
     zv::test::DevServiceProcess::Config config;
     config.latencyMs = 50;
     config.record = true;
+    const QString ca = qEnvironmentVariable("ZV_BENCH_TLS_DIR");
+    if (!ca.isEmpty()) {
+        config.extraArguments = QStringList{"--tls-cert", ca + "/good.pem", "--tls-key", ca + "/good.key"};
+        QSslConfiguration trusting = QSslConfiguration::defaultConfiguration();
+        trusting.setCaCertificates(QSslCertificate::fromPath(ca + "/ca.pem"));
+        QSslConfiguration::setDefaultConfiguration(trusting);
+    }
     if (!service.start(config))
         return {};
     for (int i = 0; i < count; ++i) {
