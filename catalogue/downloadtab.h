@@ -44,8 +44,8 @@ public:
     // Rows of the current catalogue whose item is new.
     int newItemCount() const;
     bool hasTickedRows() const;
-    // How many times the last build waited for the service, one wait after
-    // another.
+    // How many answers of the service the last build waited for one after
+    // another (an answer that decides which questions come next).
     int lastBuildWaits() const { return m_lastBuildWaits; }
 
     // The stop of the running download or install ("Прервать", or the
@@ -110,7 +110,7 @@ private:
     // The catalogue build and its queries, in the order they run.
     void buildCatalogue();
     void askCatalogueQueries(bool rikInUse);
-    void askBaseVersions();
+    QStringList installedOnOffer(const QJsonArray& bases) const;
     void showBuildRunning(bool running);
     void addClientUpdate();
     void getLicIndRik();

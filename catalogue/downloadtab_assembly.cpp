@@ -1,7 +1,8 @@
-// The catalogue build: the service's answers first, in at most three waits
-// one after another (the own-client check; everything else together; the
-// versions of the installed bases on offer), then every row in its fixed
-// order in one step, the tray image and the category filter.
+// The catalogue build: the service's answers first, at most three of them one
+// after another (the own-client check; everything else together; the
+// versions of the installed bases on offer, asked as soon as the list of
+// bases has come), then every row in its fixed order in one step, the tray
+// image and the category filter.
 #include "catalogue/downloadtab.h"
 
 #include "catalogue/cataloguerow.h"
@@ -89,7 +90,6 @@ void DownloadTab::buildCatalogue()
     if (m_useRik)
         endingsRead.emplace([&installedEndings] { installedEndings.readTables(); });
     askCatalogueQueries(rikInUse);
-    askBaseVersions();
     if (endingsRead)
         endingsRead->wait();
 
@@ -152,33 +152,38 @@ void DownloadTab::askCatalogueQueries(bool rikInUse)
     QVector<zv::ServiceQuery> queries;
     for (const PendingQuery& query : pending)
         queries.append(query.query);
-    const auto answers = zv::sendServiceQueries(this, queries);
-    ++m_lastBuildWaits;
+    // The versions of the installed bases on offer are asked as soon as the
+    // list of bases has come, in the places the other answers free: a third
+    // wait of its own would leave them empty meanwhile.
+    QStringList versionsAsked;
+    const auto askVersions = [&](int index, const std::optional<QJsonArray>& answer) {
+        QVector<zv::ServiceQuery> versions;
+        if (pending.at(index).answer != &m_answers.bases || !answer)
+            return versions;
+        versionsAsked = installedOnOffer(*answer);
+        for (const QString& nb : versionsAsked)
+            versions.append({zv::statements::baseVersion(nb), QStringLiteral("getCurrentVersionNB:")});
+        return versions;
+    };
+    const auto answers = zv::sendServiceQueries(this, queries, zv::maxQueriesInFlight, askVersions);
+    m_lastBuildWaits += versionsAsked.isEmpty() ? 1 : 2;
     for (int index = 0; index < pending.size(); ++index)
         *pending.at(index).answer = answers.at(index);
+    for (int index = 0; index < versionsAsked.size(); ++index)
+        m_answers.baseVersions.insert(versionsAsked.at(index), answers.value(pending.size() + index));
 }
 
-void DownloadTab::askBaseVersions()
+QStringList DownloadTab::installedOnOffer(const QJsonArray& bases) const
 {
-    if (!m_answers.bases)
-        return;
     // Only an installed base is compared by version; one question per base
     // however often the answer lists it.
-    QStringList installedOnOffer;
-    for (const QJsonValue& value : *m_answers.bases) {
+    QStringList installed;
+    for (const QJsonValue& value : bases) {
         const QString nb = zv::columnText(value.toObject(), QStringLiteral("идНБ")).toLower();
-        if (m_installedBases.contains(nb) && !installedOnOffer.contains(nb))
-            installedOnOffer.append(nb);
+        if (m_installedBases.contains(nb) && !installed.contains(nb))
+            installed.append(nb);
     }
-    if (installedOnOffer.isEmpty())
-        return;
-    QVector<zv::ServiceQuery> queries;
-    for (const QString& nb : installedOnOffer)
-        queries.append({zv::statements::baseVersion(nb), QStringLiteral("getCurrentVersionNB:")});
-    const auto answers = zv::sendServiceQueries(this, queries);
-    ++m_lastBuildWaits;
-    for (int index = 0; index < installedOnOffer.size(); ++index)
-        m_answers.baseVersions.insert(installedOnOffer.at(index), answers.at(index));
+    return installed;
 }
 
 void DownloadTab::clearTable()

@@ -117,41 +117,52 @@ std::optional<QJsonArray> sendServiceQuery(QObject* owner, const QString& statem
 
 QVector<std::optional<QJsonArray>> sendServiceQueries(QObject* owner,
                                                       const QVector<ServiceQuery>& queries,
-                                                      int maxInFlight)
+                                                      int maxInFlight,
+                                                      const ServiceFollowUps& followUps)
 {
-    QVector<std::optional<QJsonArray>> answers(queries.size());
-    if (queries.isEmpty())
+    QVector<ServiceQuery> all = queries;
+    QVector<std::optional<QJsonArray>> answers(all.size());
+    if (all.isEmpty())
         return answers;
     QNetworkAccessManager* const manager = &serviceManagerOf(owner);
-    QVector<QNetworkReply*> replies(queries.size(), nullptr);
+    QVector<QNetworkReply*> replies(all.size(), nullptr);
     int started = 0;
     int finished = 0;
     QEventLoop loop;
-    std::function<void()> startNext = [&] {
-        const int index = started++;
-        QNetworkReply* reply = startPost(*manager, queries.at(index).statement);
-        replies[index] = reply;
-        QObject::connect(reply, &QNetworkReply::finished, &loop, [&, index] {
-            answers[index] = answerOrLog(finishExchange(replies.at(index)),
-                                         queries.at(index).logPrefix);
-            replies[index] = nullptr;
-            if (++finished == queries.size())
-                loop.quit();
-            else if (started < queries.size())
-                startNext();
-        });
+    std::function<void()> fill = [&] {
+        while (started < all.size() && started - finished < qMax(1, maxInFlight)) {
+            const int index = started++;
+            QNetworkReply* reply = startPost(*manager, all.at(index).statement);
+            replies[index] = reply;
+            QObject::connect(reply, &QNetworkReply::finished, &loop, [&, index] {
+                answers[index] = answerOrLog(finishExchange(replies.at(index)),
+                                             all.at(index).logPrefix);
+                replies[index] = nullptr;
+                ++finished;
+                if (followUps) {
+                    for (const ServiceQuery& next : followUps(index, answers.at(index))) {
+                        all.append(next);
+                        answers.append(std::nullopt);
+                        replies.append(nullptr);
+                    }
+                }
+                if (finished == all.size())
+                    loop.quit();
+                else
+                    fill();
+            });
+        }
     };
-    while (started < queries.size() && started < qMax(1, maxInFlight))
-        startNext();
+    fill();
     loop.exec();
     // The loop ended from outside (the client quits): what has not come is
     // lost, and says so.
     for (int index = 0; index < replies.size(); ++index) {
         if (QNetworkReply* reply = replies.at(index)) {
             reply->disconnect(&loop);
-            answers[index] = answerOrLog(finishExchange(reply), queries.at(index).logPrefix);
+            answers[index] = answerOrLog(finishExchange(reply), all.at(index).logPrefix);
         } else if (index >= started) {
-            ZV_ERROR() << queries.at(index).logPrefix << "not sent: the client is closing";
+            ZV_ERROR() << all.at(index).logPrefix << "not sent: the client is closing";
         }
     }
     return answers;

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QVector>
 
+#include <functional>
 #include <optional>
 
 class QNetworkAccessManager;
@@ -57,12 +58,19 @@ struct ServiceQuery
 // host anyway.
 inline constexpr int maxQueriesInFlight = 6;
 
+// Asked as each answer comes, with the index of its query: the queries that
+// depend on that answer, sent in the same wait as soon as a place is free.
+using ServiceFollowUps =
+    std::function<QVector<ServiceQuery>(int index, const std::optional<QJsonArray>& answer)>;
+
 // The queries sent together on owner's manager of service queries and waited
-// for in one local event loop; each answer (in the order of the queries) is what
-// sendServiceQuery would have given for it, failures logged the same way.
+// for in one local event loop; each answer (in the order of the queries, then
+// of the follow-ups as they were asked for) is what sendServiceQuery would
+// have given for it, failures logged the same way.
 QVector<std::optional<QJsonArray>> sendServiceQueries(QObject* owner,
                                                       const QVector<ServiceQuery>& queries,
-                                                      int maxInFlight = maxQueriesInFlight);
+                                                      int maxInFlight = maxQueriesInFlight,
+                                                      const ServiceFollowUps& followUps = {});
 
 // The top-level array of an answer body; empty for anything else.
 QJsonArray answerRows(const QByteArray& body);
