@@ -10,7 +10,7 @@
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    QCoreApplication::setApplicationVersion(QStringLiteral("2.1.240408"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(ZV_VERSION));
     QCoreApplication::setOrganizationName(QStringLiteral("ZelVinora"));
     QCoreApplication::setOrganizationDomain(QUrl(zv::serviceBaseAddress()).host());
     QCoreApplication::setApplicationName(QStringLiteral("Личный кабинет Зелвинора"));
