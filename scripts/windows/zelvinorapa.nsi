@@ -25,6 +25,9 @@ Var wasRunning
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
+; The wizard's own title of the last page, with the program's long name in
+; it, runs over three lines and is cut.
+!define MUI_FINISHPAGE_TITLE "Установка завершена"
 !define MUI_FINISHPAGE_RUN "$INSTDIR\zelvinorapa.exe"
 !define MUI_FINISHPAGE_RUN_TEXT "Запустить «${APPNAME}»"
 !insertmacro MUI_PAGE_WELCOME
