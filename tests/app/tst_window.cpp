@@ -22,11 +22,20 @@
 #include "tests/support/devserviceprocess.h"
 #include "tests/support/logcapture.h"
 #include "tests/support/messageboxcatcher.h"
+#include "tests/support/testfiles.h"
 
 #include <QtTest>
 #include <QtWidgets>
 
 using namespace zv;
+
+namespace {
+// The stored switches, the boxes clicked, and the proxy grid's state() after.
+struct Greying { bool useProxy, auth; QStringList clicks; QString grid; };
+} // namespace
+Q_DECLARE_METATYPE(Greying)
+using test::fileBytes;
+using test::writeFile;
 
 class WindowTest : public QObject
 {
@@ -65,18 +74,6 @@ class WindowTest : public QObject
         settings.clear();
         for (auto it = values.cbegin(); it != values.cend(); ++it)
             settings.setValue(it.key(), it.value());
-    }
-    static QByteArray fileBytes(const QString& path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-    // Sparse beyond the bytes given, so a large cache takes no room.
-    static bool writeFile(const QString& path, const QByteArray& bytes, qint64 size)
-    {
-        QDir().mkpath(QFileInfo(path).path());
-        QFile file(path);
-        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.resize(size);
     }
 
 private slots:
@@ -239,22 +236,15 @@ private slots:
         QVERIFY(tasklist::reportsProcess(QByteArray(158, 'x')));
     }
 
-    void serverDateAnswer_data()
-    {
-        QTest::addColumn<QByteArray>("body");
-        QTest::addColumn<QDate>("date");
-        QTest::newRow("up to the first zero byte")
-            << QByteArray("[{\"CURDATE()\":\"2024-04-08\"}]\0x", 30) << QDate(2024, 4, 8);
-        QTest::newRow("date-time") << QByteArray("[{\"CURDATE()\":\"2024-04-08 10:15\"}]") << QDate();
-        QTest::newRow("one-digit month") << QByteArray("[{\"CURDATE()\":\"2024-4-08\"}]") << QDate();
-        QTest::newRow("empty array") << QByteArray("[]") << QDate();
-    }
-
     void serverDateAnswer()
     {
-        QFETCH(QByteArray, body);
-        QFETCH(QDate, date);
-        QCOMPARE(serverDateFromAnswer(body), date);
+        const QVector<QPair<QByteArray, QDate>> answers{
+            {QByteArray("[{\"CURDATE()\":\"2024-04-08\"}]\0x", 30), QDate(2024, 4, 8)}, // up to the first zero byte
+            {"[{\"CURDATE()\":\"2024-04-08 10:15\"}]", QDate()},
+            {"[{\"CURDATE()\":\"2024-4-08\"}]", QDate()},
+            {"[]", QDate()}};
+        for (const auto& [body, date] : answers)
+            QCOMPARE(serverDateFromAnswer(body), date);
     }
 
     void generalPage()
@@ -302,32 +292,26 @@ private slots:
 
     void networkGreying_data()
     {
-        QTest::addColumn<bool>("useProxy");
-        QTest::addColumn<bool>("auth");
-        QTest::addColumn<QStringList>("clicks");
-        QTest::addColumn<QString>("grid");
+        QTest::addColumn<Greying>("g");
         const QString proxy = "Использовать прокси-сервер", auth = "Использовать авторизацию";
-        QTest::newRow("proxy off: the test button alone") << false << true << QStringList() << "grey;1";
-        QTest::newRow("proxy switched on") << false << true << QStringList{proxy} << "black;15";
-        QTest::newRow("authorisation off: credentials as they were") << true << false << QStringList() << "black;15";
-        QTest::newRow("authorisation switched off") << true << true << QStringList{auth} << "black;11";
-        QTest::newRow("proxy off and on") << true << true << QStringList{auth, proxy, proxy} << "black;11";
+        QTest::newRow("proxy off: the test button alone") << Greying{false, true, {}, "grey;1"};
+        QTest::newRow("proxy switched on") << Greying{false, true, {proxy}, "black;15"};
+        QTest::newRow("authorisation off: credentials as they were") << Greying{true, false, {}, "black;15"};
+        QTest::newRow("authorisation switched off") << Greying{true, true, {auth}, "black;11"};
+        QTest::newRow("proxy off and on") << Greying{true, true, {auth, proxy, proxy}, "black;11"};
     }
 
     void networkGreying()
     {
-        QFETCH(bool, useProxy);
-        QFETCH(bool, auth);
-        QFETCH(QStringList, clicks);
-        QFETCH(QString, grid);
-        store({{"network/proxyuse", useProxy}, {"network/proxyauth", auth}});
+        QFETCH(Greying, g);
+        store({{"network/proxyuse", g.useProxy}, {"network/proxyauth", g.auth}});
         SetNetwork page;
         page.show();
-        for (const QString& text : clicks)
+        for (const QString& text : g.clicks)
             click(&page, text);
-        QCOMPARE(state(&page, "proxyGroup"), grid);
+        QCOMPARE(state(&page, "proxyGroup"), g.grid);
         QVERIFY(shown(&page, "Проверить соединение")->isEnabled());
-        QCOMPARE(field(&page, "password")->isEnabled(), grid.endsWith("15"));
+        QCOMPARE(field(&page, "password")->isEnabled(), g.grid.endsWith("15"));
     }
 
     // Saved without a restart; the reset brings back the last saved values;

@@ -518,15 +518,13 @@ private slots:
     void silentServiceFailsEachQueryAfterTheLimit_data()
     {
         QTest::addColumn<int>("queries");
-        QTest::addColumn<int>("onTheWayAtOnce");
-        QTest::newRow("one") << 1 << 1;
-        QTest::newRow("ten, six at a time") << 10 << 6;
+        QTest::newRow("one") << 1;
+        QTest::newRow("ten, six at a time") << 10;
     }
 
     void silentServiceFailsEachQueryAfterTheLimit()
     {
         QFETCH(int, queries);
-        QFETCH(int, onTheWayAtOnce);
         CannedHttpServer silent{QByteArray()};
         QVERIFY(silent.listen());
         setServiceBaseAddress(silent.baseUrl());
@@ -538,7 +536,7 @@ private slots:
         clock.start();
         const auto answers = sendServiceQueries(this, QVector<ServiceQuery>(queries, {statements::serverDate(), "getVar:"}));
         setServiceSilenceLimitMs(30000);
-        QCOMPARE(onTheWay, onTheWayAtOnce);
+        QCOMPARE(onTheWay, std::min(queries, 6));
         QCOMPARE(int(std::count(answers.cbegin(), answers.cend(), std::nullopt)), queries);
         QCOMPARE(log.lines().filter("Error: getVar:no answer for 2 s").size(), queries);
         QVERIFY(clock.elapsed() >= 1800); // coarse timers may fire a little early

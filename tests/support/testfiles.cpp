@@ -10,11 +10,11 @@ QByteArray fileBytes(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-bool writeFile(const QString& path, const QByteArray& content)
+bool writeFile(const QString& path, const QByteArray& content, qint64 size)
 {
     QFile file(path);
     return QDir().mkpath(QFileInfo(path).absolutePath()) && file.open(QIODevice::WriteOnly) &&
-           file.write(content) == content.size();
+           file.write(content) == content.size() && (size < 0 || file.resize(size));
 }
 
 QMap<QString, QByteArray> filesBelow(const QString& folder, QDir::Filters folders)

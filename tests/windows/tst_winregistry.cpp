@@ -57,7 +57,13 @@ bool writeProxyServer(const QString& text, bool present)
 
 const QString runKey = QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Run");
 
+// "ProxyServer" (present or not) and the protocol asked; host empty: the
+// "Отсутствует настройка" box.
+struct Browser { bool present; QString proxyServer; bool http; QString host; int port; };
+
 } // namespace
+
+Q_DECLARE_METATYPE(Browser)
 
 class WinRegistryTest : public QObject
 {
@@ -134,45 +140,35 @@ private slots:
         QCOMPARE(zv::autostartEntryValue(), exe);
     }
 
+    // The parsing rules themselves are decided on every platform; here, that
+    // the value is read from where Windows keeps it, or found missing.
     void browserProxyFromRegistry_data()
     {
-        QTest::addColumn<bool>("present");
-        QTest::addColumn<QString>("proxyServer");
-        QTest::addColumn<bool>("http");
-        QTest::addColumn<QString>("host"); // empty: the "Отсутствует настройка" box
-        QTest::addColumn<int>("port");
-        QTest::newRow("one pair, http") << true << "h1:3128" << true << "h1" << 3128;
-        QTest::newRow("one pair, socks") << true << "h1:3128" << false << "" << 0;
-        QTest::newRow("list, http") << true << "https=h2:8443;http=h1:8080;socks=s1:1080" << true << "h1" << 8080;
-        QTest::newRow("list, socks") << true << "http=h1:8080;https=h2:8443;socks=s1:1080" << false << "s1" << 1080;
-        QTest::newRow("socks alone") << true << "socks=s1:1080" << true << "socks=s1" << 1080;
-        QTest::newRow("port not a number") << true << "http=h1:abc;socks=s1:1" << true << "h1" << 0;
-        QTest::newRow("port cut to 16 bits") << true << "h1:70000" << true << "h1" << 4464;
-        QTest::newRow("empty value") << true << "" << true << "" << 0;
-        QTest::newRow("no value") << false << "" << true << "" << 0;
+        QTest::addColumn<Browser>("b");
+        QTest::newRow("one pair, http") << Browser{true, "h1:3128", true, "h1", 3128};
+        QTest::newRow("list, socks") << Browser{true, "http=h1:8080;https=h2:8443;socks=s1:1080", false, "s1", 1080};
+        QTest::newRow("port cut to 16 bits") << Browser{true, "h1:70000", true, "h1", 4464};
+        QTest::newRow("empty value") << Browser{true, "", true, "", 0};
+        QTest::newRow("no value") << Browser{false, "", true, "", 0};
     }
 
     void browserProxyFromRegistry()
     {
-        QFETCH(bool, present);
-        QFETCH(QString, proxyServer);
-        QFETCH(bool, http);
-        QFETCH(QString, host);
-        QFETCH(int, port);
-        QVERIFY(writeProxyServer(proxyServer, present));
+        QFETCH(Browser, b);
+        QVERIFY(writeProxyServer(b.proxyServer, b.present));
         zv::ProxyChoice choice;
         choice.useProxy = true;
         choice.fromBrowser = true;
-        choice.httpProtocol = http;
+        choice.httpProtocol = b.http;
         const zv::ProxyDecision decision = zv::decideProxy(choice, zv::browserProxyText);
-        if (host.isEmpty()) {
+        if (b.host.isEmpty()) {
             QCOMPARE(int(decision.action), int(zv::ProxyDecision::Action::Unconfigured));
             return;
         }
         QCOMPARE(int(decision.action), int(zv::ProxyDecision::Action::SetProxy));
-        QCOMPARE(decision.proxy.type(), http ? QNetworkProxy::HttpProxy : QNetworkProxy::Socks5Proxy);
-        QCOMPARE(decision.proxy.hostName(), host);
-        QCOMPARE(int(decision.proxy.port()), port);
+        QCOMPARE(decision.proxy.type(), b.http ? QNetworkProxy::HttpProxy : QNetworkProxy::Socks5Proxy);
+        QCOMPARE(decision.proxy.hostName(), b.host);
+        QCOMPARE(int(decision.proxy.port()), b.port);
     }
 };
 
