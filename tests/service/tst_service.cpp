@@ -206,6 +206,14 @@ private slots:
     {
         for (const QString& statement : statements::everyStatement("123", "12345 abc", "00077 xyz", "fr20"))
             QVERIFY2(m_service.sql(statement), qPrintable(statement));
+        // What the user typed, or a base code the service sent, stays a value:
+        // it matches nothing and never widens a question to every key.
+        const QString widen = "' OR '1'='1";
+        const QStringList hostile = statements::everyStatement("123 OR 1=1", "12345 abc" + widen, "x" + widen, "fr20" + widen);
+        for (const int i : {1, 2, 3, 6, 7, 8, 9, 10}) {
+            QJsonArray rows;
+            QVERIFY2(m_service.sql(hostile.at(i), &rows) && rows.isEmpty(), qPrintable(hostile.at(i)));
+        }
     }
 
     void standInRefusesWhatItCannotRun_data()
