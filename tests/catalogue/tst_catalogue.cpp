@@ -34,11 +34,11 @@ namespace {
 const QString clientVersion = QStringLiteral("2.1.240408");
 const QString url7 = QStringLiteral("update_grand/grand_0cfo_2024_4.zip");
 
-// What the user sees of a row, and its hidden columns.
+// What the user sees of a row, and its hidden columns; reason: the status's tooltip.
 struct Row
 {
     QCheckBox* box;
-    QString title, status, statusColour, id, url, itemClass;
+    QString title, status, statusColour, reason, id, url, itemClass;
     bool ticked, isNew, hidden;
 };
 QString colourOf(const QString& style)
@@ -54,11 +54,19 @@ QList<Row> rowsOf(DownloadTab& tab)
         auto* box = qobject_cast<QCheckBox*>(table->cellWidget(row, 0));
         auto* label = qobject_cast<QLabel*>(table->cellWidget(row, 1));
         rows.append({box, box->text(), label ? label->text() : "", label ? colourOf(label->styleSheet()) : "",
-                     cell(2).toString(), cell(3).toString(), cell(4).toString(), box->isChecked(), cell(5).toBool(),
-                     table->isRowHidden(row)});
+                     label ? label->toolTip() : "", cell(2).toString(), cell(3).toString(), cell(4).toString(),
+                     box->isChecked(), cell(5).toBool(), table->isRowHidden(row)});
     }
     return rows;
 }
+
+// settings: over the defaults; cached: archives put in the cache; node: the category chosen; seen: the rows
+// left visible / those waiting for installation / the tray image; errors: the functions that logged one.
+struct Filter { QString settings; QStringList cached; QString node, seen; QStringList errors; };
+
+// archive: served, cached or nowhere; ticked: the rows ticked; button: clicked, then the next one while the
+// first waits; seen: the ticked rows as the action left them / row 7 after the closing rebuild.
+struct Action { QString archive; QStringList ticked; QString button, seen; };
 
 // Keeps the rows as an action left them: when it enables the table again,
 // just before its closing rebuild starts over.
@@ -75,6 +83,9 @@ struct ActionOutcome : QObject
     }
 };
 } // namespace
+
+Q_DECLARE_METATYPE(Filter)
+Q_DECLARE_METATYPE(Action)
 
 class CatalogueTest : public QObject
 {
@@ -122,12 +133,8 @@ class CatalogueTest : public QObject
         const QString defaults = "general/userik=true;general/usegrand=true;rik/key=123;rik/path=" +
                                  m_rik.path() + ";grand/keyserial=12345 abc;grand/keynumber=00077 "
                                  "xyz;grand/path=" + m_grand.path() + ';' + overrides;
-        for (const QString& pair : defaults.split(';', Qt::SkipEmptyParts)) {
-            if (pair.startsWith("address="))
-                setServiceBaseAddress(pair.section('=', 1));
-            else
-                settings.setValue(pair.section('=', 0, 0), pair.section('=', 1));
-        }
+        for (const QString& pair : defaults.split(';', Qt::SkipEmptyParts))
+            settings.setValue(pair.section('=', 0, 0), pair.section('=', 1));
     }
 
 private slots:
@@ -263,51 +270,41 @@ private slots:
     // the tray image the build chose.
     void filtersCacheAndFailures_data()
     {
-        QTest::addColumn<QString>("settings");
-        QTest::addColumn<QStringList>("cached");
-        QTest::addColumn<QString>("node");
-        QTest::addColumn<QString>("seen");
-        QTest::addColumn<QStringList>("errors");
+        QTest::addColumn<Filter>("f");
         const QStringList none;
-        QTest::newRow("category РИК") << "" << none << "rik" << "123 2.1 1 3 2 fer2020 nrsp_fer2020 "
-                                         "ter2001 mgn2024 nrsp_mgn2024 loc_7 res_12 /  / new" << none;
-        QTest::newRow("category Концовки") << "" << none << "rikVar" << "loc_7 res_12 /  / new" << none;
-        QTest::newRow("only new, archives cached") << "general/onlynew=true"
-            << QStringList{"update/userszip/123.zip", "update/spb/rik_spb1_2024_01.zip",
-                           "update/spb/rik_0cfo_2024_4.zip", "downloads/nb/spb/fer2020.zip",
-                           "update/nrsp/nrsp_fer2020.zip", url7, "update/var/loc_7.dbf.zip"}
-            << "" << "3 2 7 fer2020 mgn2024 nrsp_mgn2024 loc_7 obj_3 / 123 2 7 fer2020 loc_7 / new"
-            << none;
-        QTest::newRow("only new, category РИК") << "general/onlynew=true" << none << "rik"
-            << "3 2 fer2020 mgn2024 nrsp_mgn2024 loc_7 /  / new" << none;
-        QTest::newRow("user file changed a second later") << "general/onlynew=true;rik/key=124"
-            << none << "" << "124 7 loc_7 obj_3 /  / new" << none;
-        QTest::newRow("user file without a change time") << "general/onlynew=true;rik/key=125"
-            << none << "" << "7 loc_7 obj_3 /  / new" << none;
-        QTest::newRow("WinRIK folder missing") << "general/onlynew=true;rik/path=/nonexistent"
-            << QStringList{"update/winrik_2.1.zip"} << "" << "123 2.1 1 3 2 7 / 2.1 / new"
-            << QStringList{"installedRikVersion"};
+        QTest::newRow("category РИК") << Filter{"", none, "rik", "123 2.1 1 3 2 fer2020 nrsp_fer2020 "
+                                                "ter2001 mgn2024 nrsp_mgn2024 loc_7 res_12 /  / new", none};
+        QTest::newRow("category Концовки") << Filter{"", none, "rikVar", "loc_7 res_12 /  / new", none};
+        QTest::newRow("only new, archives cached") << Filter{"general/onlynew=true",
+            {"update/userszip/123.zip", "update/spb/rik_spb1_2024_01.zip", "update/spb/rik_0cfo_2024_4.zip",
+             "downloads/nb/spb/fer2020.zip", "update/nrsp/nrsp_fer2020.zip", url7, "update/var/loc_7.dbf.zip"},
+            "", "3 2 7 fer2020 mgn2024 nrsp_mgn2024 loc_7 obj_3 / 123 2 7 fer2020 loc_7 / new", none};
+        QTest::newRow("only new, category РИК")
+            << Filter{"general/onlynew=true", none, "rik", "3 2 fer2020 mgn2024 nrsp_mgn2024 loc_7 /  / new", none};
+        QTest::newRow("user file changed a second later")
+            << Filter{"general/onlynew=true;rik/key=124", none, "", "124 7 loc_7 obj_3 /  / new", none};
+        QTest::newRow("user file without a change time")
+            << Filter{"general/onlynew=true;rik/key=125", none, "", "7 loc_7 obj_3 /  / new", none};
+        QTest::newRow("WinRIK folder missing") << Filter{"general/onlynew=true;rik/path=/nonexistent",
+            {"update/winrik_2.1.zip"}, "", "123 2.1 1 3 2 7 / 2.1 / new", {"installedRikVersion"}};
         // The service has lost its table of WinRIK keys: every statement that
         // reads it fails, those rows are gone, the others stay.
-        QTest::newRow("WinRIK queries fail") << "general/onlynew=true;rik/key=abc"
-            << QStringList{"update/userszip/0.zip"} << "" << "7 loc_7 obj_3 / 0 / new"
-            << QStringList{"addVersionUpdateRik", "getLicIndRik", "getLicNB", "isNewUser", "setSubscriptionInfo"};
-        QTest::newRow("Гранд-Смета only") << "general/userik=false" << none << "rik" << "8 7 /  / new"
-                                          << none;
+        QTest::newRow("WinRIK queries fail") << Filter{"general/onlynew=true;rik/key=abc", {"update/userszip/0.zip"},
+            "", "7 loc_7 obj_3 / 0 / new",
+            {"addVersionUpdateRik", "getLicIndRik", "getLicNB", "isNewUser", "setSubscriptionInfo"}};
+        QTest::newRow("Гранд-Смета only") << Filter{"general/userik=false", none, "rik", "8 7 /  / new", none};
         QTest::newRow("nothing new, only new")
-            << "general/userik=false;general/onlynew=true;grand/keyserial=2;grand/keynumber=2"
-            << none << "" << " /  / nothing" << none;
+            << Filter{"general/userik=false;general/onlynew=true;grand/keyserial=2;grand/keynumber=2", none, "",
+                      " /  / nothing", none};
     }
     void filtersCacheAndFailures()
     {
-        QFETCH(QString, settings);
-        QFETCH(QStringList, cached);
-        QFETCH(QStringList, errors);
-        applySettings(settings);
+        QFETCH(Filter, f);
+        applySettings(f.settings);
         const bool keysLost = QByteArray(QTest::currentDataTag()) == "WinRIK queries fail";
         QVERIFY(!keysLost || m_service.sql("ALTER TABLE `ключи` RENAME TO `ключи_lost`"));
         const auto restore = qScopeGuard([&] { keysLost && m_service.sql("ALTER TABLE `ключи_lost` RENAME TO `ключи`"); });
-        for (const QString& url : cached)
+        for (const QString& url : f.cached)
             QVERIFY(putInCache(url));
         MessageBoxCatcher boxes;
         test::LogCapture log;
@@ -315,8 +312,7 @@ private slots:
         QSignalSpy trayImage(&tab, &DownloadTab::trayIconImageChanged);
         rebuild(tab);
         const QString built = idsOf(tab, visible);
-        QFETCH(QString, node);
-        clickNode(tab, node);
+        clickNode(tab, f.node);
         // The header ticks what is visible; hidden rows are left alone.
         auto* header = tab.findChild<QTableWidget*>("table")->horizontalHeader();
         emit header->sectionClicked(1);
@@ -326,19 +322,17 @@ private slots:
                      .pixmap(16).toImage(), QIcon(":/checkon.ico").pixmap(16).toImage());
         QCOMPARE(trayImage.count(), 1);
         const bool isNew = trayImage.first().first() == ":/zelvinoraPAisNew.ico";
-        QTEST(idsOf(tab, visible) + " / " +
-                  idsOf(tab, [](const Row& r) { return r.status == "Ожидает установки"; }) +
-                  (isNew ? " / new" : " / nothing"),
-              "seen");
+        const QString waiting = idsOf(tab, [](const Row& r) { return r.status == "Ожидает установки"; });
+        QCOMPARE(idsOf(tab, visible) + " / " + waiting + (isNew ? " / new" : " / nothing"), f.seen);
         QStringList failed;
         for (const QString& line : log.lines().filter(QRegularExpression("^Error: \\w+:")))
             failed << line.section(':', 1, 1).trimmed();
         failed.removeDuplicates();
         failed.sort();
-        QCOMPARE(failed, errors);
+        QCOMPARE(failed, f.errors);
         QCOMPARE((boxes.titles() + boxes.texts()).join(": ").contains(QRegularExpression("^Ошибка доступа: .*\\), список "
                                                                                           "нормативных не обновлен!$")),
-                 settings.contains("rik/path"));
+                 f.settings.contains("rik/path"));
         // A build ends with every category shown, whatever node was chosen.
         rebuild(tab);
         QCOMPARE(idsOf(tab, visible), built);
@@ -353,11 +347,10 @@ private slots:
     void newerClientIsListedAlone()
     {
         QFETCH(QStringList, versions);
-        const QString own = versions[0], service = versions[1];
-        QCoreApplication::setApplicationVersion(own);
+        QCoreApplication::setApplicationVersion(versions[0]);
         const QString setVersion = "UPDATE `currentProductVersion` SET `Version` = '%1' WHERE "
                                    "`ProductName` = 'zelvinoraPA'";
-        QVERIFY(m_service.sql(setVersion.arg(service)));
+        QVERIFY(m_service.sql(setVersion.arg(versions[1])));
         applySettings("general/onlynew=true");
         // A setup program in the cache does not make the update "waiting".
         const QString setup = "downloads/accessories/zelvinorapasetup.exe";
@@ -382,7 +375,8 @@ private slots:
         DownloadTab quoted(nullptr);
         QCOMPARE(quoted.findChildren<QGroupBox*>().size(), 1);
         QCOMPARE(quoted.findChild<QGroupBox*>()->findChildren<QLabel*>().value(1)->text(), "29.02.2024");
-        applySettings("address=http://127.0.0.1:1/");
+        applySettings({});
+        setServiceBaseAddress("http://127.0.0.1:1/");
         QVERIFY(DownloadTab(nullptr).findChildren<QGroupBox*>().isEmpty());
     }
 
@@ -392,64 +386,57 @@ private slots:
     // closing rebuild reads it again from the cache and the folders.
     void actions_data()
     {
-        QTest::addColumn<QString>("archive");
-        QTest::addColumn<QStringList>("ticked");
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QString>("seen");
-        QTest::newRow("download") << "served" << QStringList{"7"} << "downloadButton"
-                                  << "7 Ожидает установки aquamarine / Ожидает установки";
-        QTest::newRow("download missing on the service") << "" << QStringList{"3"}
-            << "downloadButton" << "3 Ошибка tomato / Доступно обновление";
-        QTest::newRow("install what waits") << "cached" << QStringList{"3", "7"} << "installButton"
-            << "3 Доступно обновление floralwhite, 7 Установлено aquamarine / Установлено";
-        QTest::newRow("download and install") << "served" << QStringList{"3", "7"}
-            << "downloadAndInstallButton" << "3 Ошибка tomato, 7 Установлено aquamarine / Установлено";
-        QTest::newRow("install, nothing ticked") << "" << QStringList() << "installButton"
-                                                 << " / Доступно обновление";
+        QTest::addColumn<Action>("a");
+        QTest::newRow("download")
+            << Action{"served", {"7"}, "downloadButton", "7 Ожидает установки aquamarine / Ожидает установки"};
+        QTest::newRow("download missing on the service")
+            << Action{"", {"3"}, "downloadButton", "3 Ошибка tomato / Доступно обновление"};
+        QTest::newRow("install what waits")
+            << Action{"cached", {"3", "7"}, "installButton",
+                      "3 Доступно обновление floralwhite, 7 Установлено aquamarine / Установлено"};
+        QTest::newRow("download and install") << Action{"served", {"3", "7"}, "downloadAndInstallButton",
+                                                        "3 Ошибка tomato, 7 Установлено aquamarine / Установлено"};
+        QTest::newRow("install, nothing ticked") << Action{"", {}, "installButton", " / Доступно обновление"};
         // "Прервать" pressed while the download waits for the service.
-        QTest::newRow("download and install, stopped") << "served" << QStringList{"7"}
-            << "downloadAndInstallButton, stopButton" << "7 Ошибка tomato / Ошибка";
+        QTest::newRow("download and install, stopped")
+            << Action{"served", {"7"}, "downloadAndInstallButton, stopButton", "7 Ошибка tomato / Ошибка"};
     }
     void actions()
     {
-        QFETCH(QString, archive);
-        QFETCH(QStringList, ticked);
+        QFETCH(Action, a);
         test::ArchiveBuilder builder;
         builder.addFile("Индексы/ЦФО_2024_4/prices.dbf", "prices");
         QVERIFY(builder.write(m_files.filePath(url7)));
         const QByteArray zip = fileBytes(m_files.filePath(url7));
-        QVERIFY(archive != "cached" || putInCache(url7, zip));
-        QVERIFY(archive == "served" || QFile::remove(m_files.filePath(url7)));
+        QVERIFY(a.archive != "cached" || putInCache(url7, zip));
+        QVERIFY(a.archive == "served" || QFile::remove(m_files.filePath(url7)));
         MessageBoxCatcher boxes;
         DownloadTab tab(nullptr);
         rebuild(tab);
         for (const Row& row : rowsOf(tab))
-            row.box->setChecked(ticked.contains(row.id));
+            row.box->setChecked(a.ticked.contains(row.id));
         clickNode(tab, "rikVar");
         // The main window rebuilds when the user comes back to the tab; here
         // that happens while the action waits.
         QTimer::singleShot(0, &tab, [&tab] { tab.updateLicList(); });
         ActionOutcome after(tab);
-        QFETCH(QString, button);
-        const QStringList buttons = button.split(", ");
+        const QStringList buttons = a.button.split(", ");
         if (buttons.size() > 1)
             QTimer::singleShot(0, &tab, [&] { click(tab, buttons.at(1)); });
         click(tab, buttons.at(0));
         QStringList seen;
         for (const Row& row : after.rows) {
-            if (ticked.contains(row.id))
+            if (a.ticked.contains(row.id))
                 seen << row.id + ' ' + row.status + ' ' + row.statusColour + (row.ticked ? " ticked" : "");
         }
         const QString rebuilt = rowsOf(tab).value(6).status;
-        QTEST(seen.join(", ") + " / " + rebuilt, "seen");
+        QCOMPARE(seen.join(", ") + " / " + rebuilt, a.seen);
         // A failed item keeps saying why through the rebuild, and one box
         // at the end lists it with the same reason.
-        auto* table = tab.findChild<QTableWidget*>("table");
         QStringList reasons;
-        for (int row = 0; row < table->rowCount(); ++row) {
-            if (rowsOf(tab).at(row).status == "Ошибка")
-                reasons << "«" + rowsOf(tab).at(row).title + "»: " + table->cellWidget(row, 1)->toolTip();
-        }
+        for (const Row& row : rowsOf(tab))
+            if (row.status == "Ошибка")
+                reasons << "«" + row.title + "»: " + row.reason;
         QCOMPARE(reasons.size(), seen.filter(" Ошибка ").size());
         QCOMPARE(boxes.texts().size(), reasons.isEmpty() ? 0 : 1);
         for (const QString& reason : reasons) {

@@ -63,11 +63,6 @@ QStringList rowsOf(const QString& rik, const QString& table, const std::function
     rows.sort();
     return rows;
 }
-
-QString windowsFolder(const QString& path)
-{
-    return QString(path).replace('/', '\\');
-}
 } // namespace
 
 class UpdateRoadTest : public QObject
@@ -80,6 +75,8 @@ class UpdateRoadTest : public QObject
     const QDateTime m_packed = QDateTime::currentDateTime().addSecs(-QTime::currentTime().second() - 60);
 
     QString rik(const QString& relative = QString()) const { return m_root.filePath("winrik/" + relative); }
+    // A folder below the WinRIK one as the INSTAL table names it.
+    QString rikDir(const QString& relative) const { return rik(relative).replace('/', '\\'); }
 
 private slots:
     void initTestCase()
@@ -104,17 +101,15 @@ private slots:
         QVERIFY(copyTree(road + "/grand", m_root.filePath("grand"), QDateTime::currentDateTime()));
         test::WinRikFolderBuilder builder(rik());
         const VAR old{7, 1, "", "Старая локальная"}, kept{5, 1, "", "Ресурсная концовка прежняя"}, later{20, 2, "", "Ресурсная поздняя"};
-        QVERIFY2(builder.writeInstal({{"ФЕР-2020", "fr20", windowsFolder(rik("NB/FR20_fr20/"))},
-                                      {"ГЭСН-2022", "gs22", windowsFolder(rik("NB/GS22_gs22/"))}}) &&
+        QVERIFY2(builder.writeInstal({{"ФЕР-2020", "fr20", rikDir("NB/FR20_fr20/")},
+                                      {"ГЭСН-2022", "gs22", rikDir("NB/GS22_gs22/")}}) &&
                      builder.writeEndingsTable("loc", {old}) && builder.writeEndingsTable("res", {kept, later}),
                  qPrintable(builder.errorString()));
 
         QVERIFY(copyTree(road + "/archives", m_root.filePath("staging"), m_packed));
         for (QDirIterator it(m_root.filePath("staging"), {"*.zip"}, QDir::Dirs, QDirIterator::Subdirectories); it.hasNext();) {
             QProcess packer;
-            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-            environment.insert("LC_ALL", "C.UTF-8");
-            packer.setProcessEnvironment(environment);
+            packer.setEnvironment(QProcess::systemEnvironment() << "LC_ALL=C.UTF-8");
             packer.setWorkingDirectory(it.next());
             packer.start("7za", {"a", "-tzip", m_root.filePath("files") + it.filePath().mid(m_root.filePath("staging").size()), "*"});
             QVERIFY(packer.waitForFinished(60000) && packer.exitCode() == 0);
@@ -173,7 +168,7 @@ private slots:
         };
         const QByteArray ter = QTextCodec::codecForName("Windows-1251")->fromUnicode("ТЕР-2001 Курская область");
         QCOMPARE(rowsOf(rik(), winrik::instalTable, instal),
-                 (QStringList{"fr20", "gs22", "tr01|b|G|" + windowsFolder(rik("NB/TR01_tr01/")) + "|" + QString::fromLatin1(ter)}));
+                 (QStringList{"fr20", "gs22", "tr01|b|G|" + rikDir("NB/TR01_tr01/") + "|" + QString::fromLatin1(ter)}));
         // An outdated ending is overwritten in place; a new one takes the place of the first row it moves down.
         const auto ending = [](const DbfRecord& row) {
             const VAR var = readVar(row);

@@ -110,6 +110,11 @@ const QString kOurRows = QString(
 
 const QString kLetters = "АБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯабвгдеёжзийклмнопрстуфхцчшщъыьэюя№";
 
+// bytes: what the value is stored as in its column; none when it must be refused.
+struct Stored { QString column; QVariant value; QByteArray bytes; };
+
+struct Versions { VersionMap installed, current; bool isNew; };
+
 struct IndexSet { QString nb, dir; int year, kv; QString file; };
 
 // merged: NUM in table order after the merge, empty when it must be refused
@@ -128,7 +133,8 @@ struct UnpackRun { QByteArray unpacking; bool installed; QString logged; QList<i
 
 } // namespace
 
-Q_DECLARE_METATYPE(VersionMap)
+Q_DECLARE_METATYPE(Stored)
+Q_DECLARE_METATYPE(Versions)
 Q_DECLARE_METATYPE(IndexSet)
 Q_DECLARE_METATYPE(Merge)
 Q_DECLARE_METATYPE(Kind)
@@ -176,10 +182,9 @@ private slots:
         QCOMPARE(headerLength, 32 + 6 * 32 + 1);
         QCOMPARE(read["recordlen"].toInt(), 1 + 40 + 6 + 12 + 10 + 1 + 8);
         QCOMPARE(read["date"].toString(), QDate::currentDate().toString(Qt::ISODate));
-        QCOMPARE(bytes.at(0), '\x03');
-        QCOMPARE(bytes.at(headerLength - 1), '\x0D');
+        // The version byte, the header's end and the file's end marker.
+        QCOMPARE(bytes.left(1) + bytes.mid(headerLength - 1, 1) + bytes.right(1), QByteArray("\x03\x0D\x1A"));
         QCOMPARE(bytes.size(), headerLength + 3 * read["recordlen"].toInt() + 1);
-        QCOMPARE(bytes.back(), '\x1A');
     }
 
     void readsAndChangesWhatAnotherWriterWrote()
@@ -212,44 +217,40 @@ private slots:
         QByteArray every;
         for (int b = 1; b < 255; ++b)
             every.append(char(b));
-        QTest::addColumn<QString>("column");
-        QTest::addColumn<QVariant>("value");
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("Latin-1 as its byte") << "T" << QVariant("é\u00a0ÿ") << QByteArray("\xe9\xa0\xff");
-        QTest::newRow("Windows-1252 signs") << "T" << QVariant("€„—™Ÿ") << QByteArray("\x80\x84\x97\x99\x9f");
-        QTest::newRow("codes 1252 leaves undefined") << "T" << QVariant("\u0081\u008d\u008f\u0090\u009d") << QByteArray("\x81\x8d\x8f\x90\x9d");
-        QTest::newRow("Cyrillic as CP866") << "T" << QVariant(kLetters) << QTextCodec::codecForName("IBM 866")->fromUnicode(kLetters);
-        QTest::newRow("apostrophes and leading blanks kept") << "T" << QVariant("  O'Brien") << QByteArray("  O'Brien");
-        QTest::newRow("every byte read is written back") << "T" << QVariant(dbftext::decode(every)) << every;
-        QTest::newRow("number right-aligned") << "PRICE" << QVariant(-7.5) << QByteArray("   -7.50");
-        QTest::newRow("character without a byte") << "T" << QVariant("日本") << QByteArray();
-        QTest::newRow("text too long") << "T" << QVariant(QString(255, 'x')) << QByteArray();
-        QTest::newRow("number too wide") << "QTY" << QVariant(123456) << QByteArray();
-        QTest::newRow("not a number") << "PRICE" << QVariant("12,5x") << QByteArray();
-        QTest::newRow("unknown column") << "NOPE" << QVariant("x") << QByteArray();
-        QTest::newRow("date in another writer's six-byte column") << "ODD" << QVariant(QDate(2024, 1, 2)) << QByteArray();
+        QTest::addColumn<Stored>("s");
+        QTest::newRow("Latin-1 as its byte") << Stored{"T", "é\u00a0ÿ", "\xe9\xa0\xff"};
+        QTest::newRow("Windows-1252 signs") << Stored{"T", "€„—™Ÿ", "\x80\x84\x97\x99\x9f"};
+        QTest::newRow("codes 1252 leaves undefined") << Stored{"T", "\u0081\u008d\u008f\u0090\u009d", "\x81\x8d\x8f\x90\x9d"};
+        QTest::newRow("Cyrillic as CP866") << Stored{"T", kLetters, QTextCodec::codecForName("IBM 866")->fromUnicode(kLetters)};
+        QTest::newRow("apostrophes and leading blanks kept") << Stored{"T", "  O'Brien", "  O'Brien"};
+        QTest::newRow("every byte read is written back") << Stored{"T", dbftext::decode(every), every};
+        QTest::newRow("number right-aligned") << Stored{"PRICE", -7.5, "   -7.50"};
+        QTest::newRow("character without a byte") << Stored{"T", "日本", {}};
+        QTest::newRow("text too long") << Stored{"T", QString(255, 'x'), {}};
+        QTest::newRow("number too wide") << Stored{"QTY", 123456, {}};
+        QTest::newRow("not a number") << Stored{"PRICE", "12,5x", {}};
+        QTest::newRow("unknown column") << Stored{"NOPE", "x", {}};
+        QTest::newRow("date in another writer's six-byte column") << Stored{"ODD", QDate(2024, 1, 2), {}};
     }
 
     void storesValuesByTheByteRules()
     {
-        QFETCH(QString, column);
-        QFETCH(QVariant, value);
-        QFETCH(QByteArray, bytes);
+        QFETCH(Stored, s);
         DbfTable t;
         QVERIFY(t.create({{"QTY", 'N', 5}, {"PRICE", 'N', 8, 2}, {"DAY", 'D', 8}, {"ODD", 'C', 6}, {"T", 'C', 254}}));
         QVERIFY(t.appendRow({{"T", "keep"}, {"QTY", 7}, {"DAY", "20240707"}}));
         QByteArray before = t.toBytes();
         before[32 + 3 * 32 + 11] = 'D';
         QVERIFY(t.parse(before));
-        QCOMPARE(t.setValues(0, {{"T", "changed"}, {column, value}}), !bytes.isNull());
-        if (bytes.isNull()) {
-            QVERIFY(t.errorString().contains(column, Qt::CaseInsensitive) && !t.appendRow({{column, value}}));
+        QCOMPARE(t.setValues(0, {{"T", "changed"}, {s.column, s.value}}), !s.bytes.isNull());
+        if (s.bytes.isNull()) {
+            QVERIFY(t.errorString().contains(s.column, Qt::CaseInsensitive) && !t.appendRow({{s.column, s.value}}));
             QCOMPARE(t.toBytes(), before);
-        } else if (column == "T") {
-            QCOMPARE(t.toBytes().mid(32 + 5 * 32 + 1 + 1 + 5 + 8 + 8 + 6, 254), bytes + QByteArray(254 - bytes.size(), ' '));
-            QCOMPARE(t.record(0).value("T").toString(), dbftext::decode(bytes));
+        } else if (s.column == "T") {
+            QCOMPARE(t.toBytes().mid(32 + 5 * 32 + 1 + 1 + 5 + 8 + 8 + 6, 254), s.bytes + QByteArray(254 - s.bytes.size(), ' '));
+            QCOMPARE(t.record(0).value("T").toString(), dbftext::decode(s.bytes));
         } else {
-            QCOMPARE(t.toBytes().mid(32 + 5 * 32 + 1 + 1 + 5, 8), bytes);
+            QCOMPARE(t.toBytes().mid(32 + 5 * 32 + 1 + 1 + 5, 8), s.bytes);
         }
     }
 
@@ -371,30 +372,26 @@ private slots:
 
     void isNewVersion_data()
     {
-        QTest::addColumn<VersionMap>("installed");
-        QTest::addColumn<VersionMap>("current");
-        QTest::addColumn<bool>("isNew");
+        QTest::addColumn<Versions>("versions");
         auto v = [](float version, float year, float month, float day) {
             return VersionMap{{"Version", version}, {"Year", year}, {"Month", month}, {"Day", day}};
         };
-        QTest::newRow("2.1 against 2.10: the dates decide") << v(2.1f, 24, 4, 8) << v(2.10f, 24, 4, 9) << true;
-        QTest::newRow("2.1 against 2.2, whatever the dates") << v(2.1f, 25, 12, 31) << v(2.2f, 20, 1, 1) << true;
-        QTest::newRow("higher installed") << v(2.2f, 20, 1, 1) << v(2.1f, 25, 12, 31) << false;
-        QTest::newRow("year before month") << v(2.4f, 23, 12, 31) << v(2.4f, 24, 1, 1) << true;
-        QTest::newRow("month before day") << v(2.4f, 24, 5, 1) << v(2.4f, 24, 4, 30) << false;
-        QTest::newRow("later day") << v(2.4f, 24, 4, 8) << v(2.4f, 24, 4, 9) << true;
-        QTest::newRow("below a hundredth, within a day") << v(2.401f, 24, 1, 1.2f) << v(2.4f, 24, 1, 1.9f) << false;
-        QTest::newRow("empty installed") << VersionMap() << v(0.1f, 0, 0, 0) << true;
-        QTest::newRow("own version, same") << ownVersion() << v(2.1f, 24, 4, 8) << false;
-        QTest::newRow("own version, a day older") << ownVersion() << v(2.1f, 24, 4, 9) << true;
+        QTest::newRow("2.1 against 2.10: the dates decide") << Versions{v(2.1f, 24, 4, 8), v(2.10f, 24, 4, 9), true};
+        QTest::newRow("2.1 against 2.2, whatever the dates") << Versions{v(2.1f, 25, 12, 31), v(2.2f, 20, 1, 1), true};
+        QTest::newRow("higher installed") << Versions{v(2.2f, 20, 1, 1), v(2.1f, 25, 12, 31), false};
+        QTest::newRow("year before month") << Versions{v(2.4f, 23, 12, 31), v(2.4f, 24, 1, 1), true};
+        QTest::newRow("month before day") << Versions{v(2.4f, 24, 5, 1), v(2.4f, 24, 4, 30), false};
+        QTest::newRow("later day") << Versions{v(2.4f, 24, 4, 8), v(2.4f, 24, 4, 9), true};
+        QTest::newRow("below a hundredth, within a day") << Versions{v(2.401f, 24, 1, 1.2f), v(2.4f, 24, 1, 1.9f), false};
+        QTest::newRow("empty installed") << Versions{VersionMap(), v(0.1f, 0, 0, 0), true};
+        QTest::newRow("own version, same") << Versions{ownVersion(), v(2.1f, 24, 4, 8), false};
+        QTest::newRow("own version, a day older") << Versions{ownVersion(), v(2.1f, 24, 4, 9), true};
     }
 
     void isNewVersion()
     {
-        QFETCH(VersionMap, installed);
-        QFETCH(VersionMap, current);
-        QFETCH(bool, isNew);
-        QCOMPARE(zv::isNewVersion(installed, current), isNew);
+        QFETCH(Versions, versions);
+        QCOMPARE(zv::isNewVersion(versions.installed, versions.current), versions.isNew);
     }
 
     // Row 1 of each table is marked deleted.
@@ -564,9 +561,7 @@ private slots:
         const auto folderBefore = snapshot(rik), cacheBefore = snapshot(cache);
         if (f.fault == "crash") {
             QProcess child;
-            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-            environment.insert("ZV_CRASHING_INSTALL", rik + "\n" + path);
-            child.setProcessEnvironment(environment);
+            child.setEnvironment(QProcess::systemEnvironment() << "ZV_CRASHING_INSTALL=" + rik + "\n" + path);
             child.start(QCoreApplication::applicationFilePath(), QStringList());
             QVERIFY(child.waitForFinished(60000) && child.exitStatus() == QProcess::CrashExit);
             QVERIFY(snapshot(rik) != folderBefore && restoreInterruptedInstall(rik));
