@@ -74,7 +74,6 @@ private slots:
     bool isNew(const QString& nb, const QString& dir, int year, int kv, const QDateTime& lastChange,
                DataTypes type = DataTypes::Rik);
     bool isNew(const QString& nb, DataTypes type = DataTypes::Rik);
-    bool isNew(const zv::VAR& var, DataTypes type = DataTypes::Rik);
     bool isNewVersion(const QMap<QString, float>& installed, const QMap<QString, float>& current);
     bool isNewUser();
     QMap<QString, zv::NORMBASE> getInstalledBazeList(DataTypes type = DataTypes::Rik);

@@ -16,11 +16,6 @@ bool DownloadTab::isNew(const QString& nb, const QString& dir, int year, int kv,
                              lastChange, type);
 }
 
-bool DownloadTab::isNew(const zv::VAR& var, DataTypes type)
-{
-    return zv::isNewEndingsRecord(m_settings.value(zv::keys::rikPath).toString(), var, type);
-}
-
 bool DownloadTab::isNewVersion(const QMap<QString, float>& installed,
                                const QMap<QString, float>& current)
 {

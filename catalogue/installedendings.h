@@ -17,7 +17,8 @@ namespace zv {
 // however many records the service offers. Answers as the per-record check
 // does: a source that does not open offers nothing (logged once); a table
 // that cannot be read, a number it does not hold, or a record file missing
-// or older than the service's change make the record new.
+// or older than the service's change make the record new (an equal time is
+// not new).
 class InstalledEndings
 {
 public:

@@ -29,29 +29,6 @@ bool isNewIndexSet(const QString& rikFolder, const QString& grandFolder, const Q
     return true;
 }
 
-bool isNewEndingsRecord(const QString& rikFolder, const VAR& var, DataTypes type)
-{
-    if (type != DataTypes::Rik)
-        return true;
-    DbfDataSource source = winrik::endingsSource(rikFolder);
-    if (!source.open()) {
-        logOpenFailure(source);
-        return false;
-    }
-    const auto rows = source.select(winrik::endingsTable(var.type), QStringLiteral("NUM"),
-                                    var.number);
-    if (!rows) {
-        qDebug().noquote() << "isNew(VAR var, DataTypes type): " + source.lastError();
-        return true;
-    }
-    if (readVars(*rows).isEmpty())
-        return true;
-    const QFileInfo recordFile(winrik::endingsRecordFile(rikFolder, var.type, var.number));
-    if (!recordFile.exists())
-        return true;
-    return recordFile.lastModified() < var.lastChange;
-}
-
 InstalledBaseList installedBaseList(const QString& rikFolder, DataTypes type)
 {
     InstalledBaseList list;

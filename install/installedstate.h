@@ -18,13 +18,6 @@ bool isNewIndexSet(const QString& rikFolder, const QString& grandFolder, const Q
                    const QString& dir, int year, int kv, const QDateTime& lastChange,
                    DataTypes type = DataTypes::Rik);
 
-// An endings record: new when its table <type>_all cannot be queried, holds
-// no row with its number, or when the record's own file is missing or older
-// than var.lastChange. A WinRIK folder whose sm_r/var does not open answers
-// false (nothing is offered) and logs the failure.
-bool isNewEndingsRecord(const QString& rikFolder, const VAR& var,
-                        DataTypes type = DataTypes::Rik);
-
 // The installed normative bases, with what the caller must show when WinRIK's
 // INSTAL table could not be reached.
 struct InstalledBaseList
