@@ -3,6 +3,23 @@
 #include <QDate>
 #include <QStringList>
 
+#include <limits>
+
+namespace {
+// A count option: a whole number from 0 to most.
+bool readCount(const QString& name, const QString& value, qint64 most, qint64& count, QString& message)
+{
+    bool ok = false;
+    const qint64 read = value.toLongLong(&ok);
+    if (!ok || read < 0 || read > most) {
+        message = QStringLiteral("%1 wants a whole number, got %2").arg(name, value);
+        return false;
+    }
+    count = read;
+    return true;
+}
+} // namespace
+
 QString usageText()
 {
     return QStringLiteral(
@@ -69,28 +86,18 @@ ParseOutcome parseOptions(const QStringList& arguments, Options& options, QStrin
             }
             options.fixedDate = value;
         } else if (name == QLatin1String("--latency-ms")) {
-            bool ok = false;
-            options.latencyMs = value.toInt(&ok);
-            if (!ok || options.latencyMs < 0) {
-                message = QStringLiteral("--latency-ms wants a whole number, got %1").arg(value);
+            qint64 ms = 0;
+            if (!readCount(name, value, std::numeric_limits<int>::max(), ms, message))
                 return ParseOutcome::Error;
-            }
+            options.latencyMs = int(ms);
         } else if (name == QLatin1String("--record")) {
             options.recordPath = value;
         } else if (name == QLatin1String("--cut-after")) {
-            bool ok = false;
-            options.cutAfter = value.toLongLong(&ok);
-            if (!ok || options.cutAfter < 0) {
-                message = QStringLiteral("--cut-after wants a whole number, got %1").arg(value);
+            if (!readCount(name, value, std::numeric_limits<qint64>::max(), options.cutAfter, message))
                 return ParseOutcome::Error;
-            }
         } else if (name == QLatin1String("--stall-after")) {
-            bool ok = false;
-            options.stallAfter = value.toLongLong(&ok);
-            if (!ok || options.stallAfter < 0) {
-                message = QStringLiteral("--stall-after wants a whole number, got %1").arg(value);
+            if (!readCount(name, value, std::numeric_limits<qint64>::max(), options.stallAfter, message))
                 return ParseOutcome::Error;
-            }
         } else if (name == QLatin1String("--tls-cert")) {
             options.tlsCertPath = value;
         } else if (name == QLatin1String("--tls-key")) {
