@@ -40,9 +40,9 @@ ExchangeResult postStatement(QNetworkAccessManager& manager, const QString& stat
                              QNetworkReply** replySlot = nullptr);
 
 // One exchange with the service on owner's manager of service queries (made
-// on owner's first query and kept, Qt's default proxy). A failure is logged in "Error" as logPrefix + the error
-// text and answers nullopt; an answer that is not a JSON array answers an
-// empty array.
+// on owner's first query and kept, Qt's default proxy). A failure is logged
+// in "Error" as logPrefix + the error text and answers nullopt; an answer
+// that is not a JSON array answers an empty array.
 std::optional<QJsonArray> sendServiceQuery(QObject* owner, const QString& statement,
                                            const QString& logPrefix,
                                            QNetworkReply** replySlot = nullptr);
