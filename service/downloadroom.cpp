@@ -11,7 +11,7 @@ qint64 freeSpaceAt(const QString& folder)
     return volume.isValid() ? volume.bytesAvailable() : -1;
 }
 
-QString sizeText(qint64 bytes)
+QString sizeText(qint64 bytes, int fixedDecimals)
 {
     if (bytes < 1024)
         return QString::number(bytes) + QStringLiteral(" байт");
@@ -24,7 +24,8 @@ QString sizeText(qint64 bytes)
     }
     QLocale russian(QLocale::Russian);
     russian.setNumberOptions(QLocale::OmitGroupSeparator);
-    return russian.toString(size, 'f', size < 10.0 ? 1 : 0) + QLatin1Char(' ') +
+    const int decimals = fixedDecimals >= 0 ? fixedDecimals : size < 10.0 ? 1 : 0;
+    return russian.toString(size, 'f', decimals) + QLatin1Char(' ') +
            QString::fromUtf8(units[unit]);
 }
 

@@ -7,8 +7,10 @@ namespace zv {
 // Free bytes on the volume that holds the folder; -1 when it cannot be told.
 qint64 freeSpaceAt(const QString& folder);
 
-// A size as the user reads it in a message: "300 МБ", "1,2 ГБ", "512 байт".
-QString sizeText(qint64 bytes);
+// A size as the user reads it, as the Russian Windows Explorer writes it:
+// "300 МБ", "1,2 ГБ", "512 байт"; with fixedDecimals, always that many
+// decimals ("300,1 МБ"), else one below 10 and none from there on.
+QString sizeText(qint64 bytes, int fixedDecimals = -1);
 
 // Empty when the folder's volume has room for the bytes to come; otherwise
 // the sentence that names both sizes. An unknown size needs no room.

@@ -9,7 +9,6 @@
 
 #include <QEventLoop>
 #include <QFile>
-#include <QLocale>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -323,21 +322,9 @@ bool FileDownload::run(QNetworkAccessManager& manager, const QString& relativePa
 
 QString progressText(qint64 received, qint64 total)
 {
-    if (total <= 0) {
-        // Sizes as the Russian Windows Explorer writes them.
-        if (received < 1024)
-            return QString::number(received) + QStringLiteral(" байт");
-        static const char* const units[] = {"КБ", "МБ", "ГБ", "ТБ"};
-        double size = double(received) / 1024.0;
-        int unit = 0;
-        while (size >= 1024.0 && unit < 3) {
-            size /= 1024.0;
-            ++unit;
-        }
-        QLocale russian(QLocale::Russian);
-        russian.setNumberOptions(QLocale::OmitGroupSeparator);
-        return russian.toString(size, 'f', 1) + QLatin1Char(' ') + QString::fromUtf8(units[unit]);
-    }
+    // What came so far, with its tenths, so the text moves while it grows.
+    if (total <= 0)
+        return sizeText(received, 1);
     const double percent = double(received) / double(total) * 100.0;
     return QString::number(percent, 'g', 6).left(4) + QLatin1Char('%');
 }
