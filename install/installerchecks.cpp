@@ -12,7 +12,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QStorageInfo>
 
 namespace zv {
 
@@ -152,18 +151,14 @@ bool Installer::enoughSpace(const QString& archive, const Plan& plan, qint64 unp
         copies = QFileInfo(tableFileIn(winrik::endingsFolder(plan.root),
                                        winrik::endingsTable(plan.record.type)))
                      .size();
-    const QStorageInfo volume(plan.root);
-    if (!volume.isValid())
-        return true;
     const qint64 needed = unpacked + copies;
-    const qint64 available = volume.bytesAvailable();
-    if (needed <= available)
+    const QString shortfall = roomShortfall(plan.root, needed);
+    if (shortfall.isEmpty())
         return true;
-    return refuse(QStringLiteral("Недостаточно места на диске: нужно ") + sizeText(needed) +
-                      QStringLiteral(", свободно ") + sizeText(available),
-                  QStringLiteral("installFile: ") + QString::number(needed) +
-                      " bytes needed, " + QString::number(available) + " free in " +
-                      QDir::toNativeSeparators(plan.root) + " (" + archive + QLatin1Char(')'));
+    return refuse(shortfall, QStringLiteral("installFile: ") + QString::number(needed) +
+                                 " bytes needed, " + QString::number(freeSpaceAt(plan.root)) +
+                                 " free in " + QDir::toNativeSeparators(plan.root) + " (" + archive +
+                                 QLatin1Char(')'));
 }
 
 } // namespace zv
