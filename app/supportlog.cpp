@@ -1,12 +1,13 @@
 #include "app/supportlog.h"
 
+#include "service/logging.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMutex>
 #include <QRegularExpression>
-#include <QStandardPaths>
 
 #include <cstdio>
 #include <memory>
@@ -90,11 +91,6 @@ void SupportLog::rotate() const
         QFile::rename(current, rotatedName(m_folder, 1));
     else
         QFile::remove(current);
-}
-
-QString supportLogFolder()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
 }
 
 QString maskCredentials(const QString& text)

@@ -1,5 +1,8 @@
 #include "service/logging.h"
 
+#include <QDir>
+#include <QStandardPaths>
+
 namespace zv {
 
 const QLoggingCategory& logDebug()
@@ -30,6 +33,16 @@ const QLoggingCategory& logError()
 {
     static const QLoggingCategory category("Error");
     return category;
+}
+
+QString supportLogFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+}
+
+QString supportLogFilePath()
+{
+    return QDir(supportLogFolder()).filePath(QStringLiteral("zelvinorapa.log"));
 }
 
 } // namespace zv
