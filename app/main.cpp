@@ -20,8 +20,9 @@ int main(int argc, char* argv[])
     zv::installSettingsFormat();
 
     zv::waitForRestartedCopy(QCoreApplication::arguments());
+    // Sizes itself from its layouts and shows itself before the first
+    // question to the service.
     MainWindow window;
-    window.setMinimumSize(1000, 400);
     window.show();
     return app.exec();
 }

@@ -27,17 +27,23 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     zv::restoreInterruptedInstall(m_settings.value(zv::keys::rikPath).toString());
     zv::restoreInterruptedInstall(m_settings.value(zv::keys::grandPath).toString());
 
+    // The window and the tray icon come first: the service may take its
+    // time, and a client that shows nothing meanwhile looks as if it had
+    // not started.
+    setTrayIconActions();
+    showTrayIcon();
+    if (zv::isFirstRun(m_settings))
+        setDefaultSettings();
+    createTabs();
+    showAtStart();
+
     const bool dateOk = zv::datesAgree(getServerDate(), QDate::currentDate());
     if (!dateOk)
         QMessageBox::critical(
             this, QStringLiteral("Ошибка настроек даты"),
             QStringLiteral("Проверьте правильность установки даты и времени на ПК."));
-
-    setTrayIconActions();
-    showTrayIcon();
-    if (zv::isFirstRun(m_settings))
-        setDefaultSettings();
-    createTabs(dateOk);
+    addDownloadTab(dateOk);
+    startupChecked();
 }
 
 MainWindow::~MainWindow() = default;
@@ -67,7 +73,7 @@ QDate MainWindow::getServerDate()
     if (!result.ok) {
         ZV_ERROR() << result.errorText;
         QMessageBox::critical(this, QStringLiteral("Ошибка подключения"),
-                              QStringLiteral("Проверьте подключение к интернет."));
+                              QStringLiteral("Проверьте подключение к интернету."));
         return QDate();
     }
     return zv::serverDateFromAnswer(result.body);

@@ -57,7 +57,18 @@ public slots:
 private:
     void refuseStartup(const QString& text);
     void setDefaultSettings();
-    void createTabs(bool dateOk);
+    // The settings tab, the status bar and the tab frame: all that needs no
+    // service.
+    void createTabs();
+    // The tab "Загрузки", when the date check passed and an estimate program
+    // is in use; it builds the catalogue at once.
+    void addDownloadTab(bool dateOk);
+    // Shown at its layouts' size within the screen, before any question to
+    // the service, with the status bar and the tray telling what it waits for.
+    void showAtStart();
+    void startupChecked();
+    // Grows the window to what its layouts ask for, within the screen.
+    void fitToScreen();
     void openSupportLogFolder();
     void announceUpdates(int count);
     // True when an action runs: it is told to stop, and `then` runs once it

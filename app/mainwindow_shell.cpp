@@ -4,6 +4,7 @@
 #include "app/restarthandover.h"
 #include "app/supportlog.h"
 #include "app/updatecheckschedule.h"
+#include "app/windowsize.h"
 #include "app/trayicon.h"
 #include "catalogue/downloadtab.h"
 #include "service/logging.h"
@@ -20,6 +21,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QProcess>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -35,6 +37,7 @@ enum TabIndex
 // How often the client asks itself whether the automatic check is due.
 constexpr int updateCheckTickMs = 60 * 1000;
 const QString newItemsIconPath = QStringLiteral(":/zelvinoraPAisNew.ico");
+const QString checkingServiceText = QStringLiteral("Проверка связи с сервисом…");
 } // namespace
 
 void MainWindow::changeEvent(QEvent* event)
@@ -93,7 +96,7 @@ void MainWindow::showTrayIcon()
     zv::setTrayIcon(icon);
 }
 
-void MainWindow::createTabs(bool dateOk)
+void MainWindow::createTabs()
 {
     m_statusBar = new QStatusBar(this);
     m_mainTabs = new QTabWidget(this);
@@ -106,11 +109,24 @@ void MainWindow::createTabs(bool dateOk)
             &QTabWidget::currentChanged);
     connect(m_homeTab, &HomeTab::saveSet, this, &MainWindow::restartApp);
 
+    setCentralWidget(m_mainTabs);
+    setStatusBar(m_statusBar);
+}
+
+void MainWindow::addDownloadTab(bool dateOk)
+{
     const bool estimateProgramUsed = m_settings.value(zv::keys::generalUseRik).toBool() ||
                                      m_settings.value(zv::keys::generalUseGrand).toBool();
     if (dateOk && estimateProgramUsed) {
         m_downloadTab = new DownloadTab(this);
+        connect(m_downloadTab, &DownloadTab::activityChanged, m_statusBar, [this](const QString& text) {
+            if (text.isEmpty())
+                m_statusBar->clearMessage();
+            else
+                m_statusBar->showMessage(text);
+        });
         m_mainTabs->addTab(m_downloadTab, QStringLiteral("Загрузки"));
+        fitToScreen();
         connect(m_downloadTab, &DownloadTab::trayIconImageChanged, this, [](const QString& path) {
             if (QSystemTrayIcon* icon = zv::trayIcon())
                 icon->setIcon(QIcon(path));
@@ -130,9 +146,37 @@ void MainWindow::createTabs(bool dateOk)
     }
     if (m_mainTabs->currentIndex() == SettingsTab)
         emit m_mainTabs->currentChanged(SettingsTab);
+}
 
-    setCentralWidget(m_mainTabs);
-    setStatusBar(m_statusBar);
+void MainWindow::showAtStart()
+{
+    m_statusBar->showMessage(checkingServiceText);
+    if (QSystemTrayIcon* icon = zv::trayIcon())
+        icon->setToolTip(checkingServiceText);
+    fitToScreen();
+    move(zv::centredIn(size() + QSize(zv::frameAllowanceWidth, zv::frameAllowanceHeight),
+                       screen()->availableGeometry())
+             .topLeft());
+    show();
+}
+
+void MainWindow::startupChecked()
+{
+    if (m_statusBar->currentMessage() == checkingServiceText)
+        m_statusBar->clearMessage();
+    if (QSystemTrayIcon* icon = zv::trayIcon())
+        icon->setToolTip(QCoreApplication::applicationName());
+}
+
+void MainWindow::fitToScreen()
+{
+    const QSize wanted = zv::initialWindowSize(sizeHint(), minimumSizeHint(),
+                                               screen()->availableGeometry());
+    // Once shown, only ever grown: a window the user has made larger stays so.
+    resize(isVisible() ? size().expandedTo(wanted) : wanted);
+    const QRect available = screen()->availableGeometry();
+    if (isVisible() && !available.contains(frameGeometry()))
+        move(zv::centredIn(frameGeometry().size(), available).topLeft());
 }
 
 void MainWindow::hideOrShowStatusBar(int index)

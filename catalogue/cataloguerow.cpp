@@ -4,9 +4,10 @@
 #include "catalogue/cataloguetable.h"
 #include "catalogue/itemstatus.h"
 #include "service/downloadcache.h"
+#include "service/downloadroom.h"
+#include "service/partialdownload.h"
 #include "settings/settingkeys.h"
 
-#include <QLabel>
 #include <QSettings>
 #include <QTableWidget>
 
@@ -27,12 +28,12 @@ int CatalogueRow::appendTitled(const QString& title, const QString& colour)
 void CatalogueRow::completeStatus(int row, const QString& colour,
                                   const std::function<bool()>& isNewCheck)
 {
-    QLabel* label = cells::newStatusLabel(status::available, colour);
     const bool isNew = isNewCheck();
     cells::writeIsNew(m_table, row, isNew);
-    if (!isNew)
-        cells::setStatus(*label, status::installed, status::doneStyle);
-    cells::putStatusWidget(m_table, row, label);
+    if (isNew)
+        cells::showStatus(m_table, row, status::available, colour);
+    else
+        cells::showStatus(m_table, row, status::installed, status::doneStyle);
 }
 
 void CatalogueRow::hideIfInstalled(int row)
@@ -48,17 +49,29 @@ void CatalogueRow::writeIdAndUrl(int row, const QString& id, const QString& url)
     cells::writeText(m_table, row, column::Url, url);
 }
 
-void CatalogueRow::markWaitingIfCached(int row, const QString& url)
+void CatalogueRow::markWaitingIfCached(int row, const QString& url, const QString& colour)
 {
-    if (cells::statusText(m_table, row) == status::installed || !archiveInCache(url))
+    if (cells::statusText(m_table, row) == status::installed)
         return;
-    if (QLabel* label = cells::statusLabel(m_table, row))
-        cells::setStatus(*label, status::waiting, status::doneStyle);
+    if (archiveInCache(url)) {
+        cells::showStatus(m_table, row, status::waiting, status::doneStyle);
+        return;
+    }
+    const QString part = partStatus(url);
+    if (!part.isEmpty())
+        cells::showStatus(m_table, row, part, colour, status::partTip);
 }
 
 void CatalogueRow::writeClass(int row, const QString& itemClass)
 {
     cells::writeText(m_table, row, column::Class, itemClass);
+    if (!itemClass.isEmpty())
+        return;
+    // Nothing could install it: it is no update to count, and a tick on it
+    // would only end in an error.
+    cells::writeIsNew(m_table, row, false);
+    cells::showStatus(m_table, row, status::unsupported, status::neutralStyle);
+    cells::setTickable(m_table, row, false);
 }
 
 int CatalogueRow::build(const OfferedItem& item, const std::function<bool()>& isNewCheck)
@@ -67,7 +80,7 @@ int CatalogueRow::build(const OfferedItem& item, const std::function<bool()>& is
     completeStatus(row, item.colour, isNewCheck);
     hideIfInstalled(row);
     writeIdAndUrl(row, item.id, item.url);
-    markWaitingIfCached(row, item.url);
+    markWaitingIfCached(row, item.url, item.colour);
     writeClass(row, item.itemClass);
     return row;
 }
@@ -75,6 +88,15 @@ int CatalogueRow::build(const OfferedItem& item, const std::function<bool()>& is
 bool archiveInCache(const QString& url)
 {
     return isCachedFile(cachePathOf(url));
+}
+
+QString partStatus(const QString& url)
+{
+    const PartialDownload part(cachePathOf(url));
+    const qint64 kept = part.keptBytes();
+    if (kept <= 0 || !isTrustedCacheFile(part.partPath()))
+        return QString();
+    return status::received + QLatin1Char(' ') + sizeOfText(kept, part.expectedTotal());
 }
 
 } // namespace zv

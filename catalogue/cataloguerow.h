@@ -4,7 +4,6 @@
 
 #include <functional>
 
-class QLabel;
 class QSettings;
 class QTableWidget;
 
@@ -38,8 +37,9 @@ public:
     void hideIfInstalled(int row);
     void writeIdAndUrl(int row, const QString& id, const QString& url);
     // A new item whose archive already lies in the download cache waits for
-    // installation.
-    void markWaitingIfCached(int row, const QString& url);
+    // installation; one with a part of it kept says how much is there.
+    void markWaitingIfCached(int row, const QString& url, const QString& colour);
+    // An item of no class the client can install says so and takes no tick.
     void writeClass(int row, const QString& itemClass);
 
     int build(const OfferedItem& item, const std::function<bool()>& isNewCheck);
@@ -52,5 +52,8 @@ private:
 // Whether the archive of the item with this URL lies in the download cache,
 // in a place the client can trust.
 bool archiveInCache(const QString& url);
+// "Загружено 12,3 из 287 МБ" for an item whose download broke off and will
+// go on from there; empty without such a part.
+QString partStatus(const QString& url);
 
 } // namespace zv

@@ -2,11 +2,32 @@
 
 #include "catalogue/cataloguecolumns.h"
 
-#include <QCheckBox>
-#include <QLabel>
+#include <QBrush>
+#include <QProgressBar>
 #include <QTableWidget>
 
 namespace zv::cells {
+
+namespace {
+QTableWidgetItem* cellItem(QTableWidget& table, int row, int column)
+{
+    QTableWidgetItem* item = table.item(row, column);
+    if (!item) {
+        item = new QTableWidgetItem;
+        item->setFlags(Qt::ItemIsEnabled);
+        table.setItem(row, column, item);
+    }
+    return item;
+}
+void paint(QTableWidgetItem& item, const QString& colour)
+{
+    const QColor background = colourOf(colour);
+    if (background.isValid())
+        item.setBackground(background);
+    else
+        item.setData(Qt::BackgroundRole, QVariant());
+}
+} // namespace
 
 int appendRow(QTableWidget& table)
 {
@@ -15,68 +36,80 @@ int appendRow(QTableWidget& table)
     return row;
 }
 
-QCheckBox* putTitle(QTableWidget& table, int row, const QString& title, const QString& colour)
+void putTitle(QTableWidget& table, int row, const QString& title, const QString& colour)
 {
-    auto* box = new QCheckBox(title);
-    box->setStyleSheet(colour);
-    table.setCellWidget(row, column::Title, box);
-    return box;
+    QTableWidgetItem* item = cellItem(table, row, column::Title);
+    item->setText(title);
+    item->setToolTip(title);
+    paint(*item, colour);
+    setTickable(table, row, true);
 }
 
-QCheckBox* titleBox(const QTableWidget& table, int row)
+QString titleAt(const QTableWidget& table, int row)
 {
-    return qobject_cast<QCheckBox*>(table.cellWidget(row, column::Title));
+    const QTableWidgetItem* item = table.item(row, column::Title);
+    return item ? item->text() : QString();
 }
 
 bool isTicked(const QTableWidget& table, int row)
 {
-    const QCheckBox* box = titleBox(table, row);
-    return box && box->isChecked();
+    const QTableWidgetItem* item = table.item(row, column::Title);
+    return item && (item->flags() & Qt::ItemIsUserCheckable) && item->checkState() == Qt::Checked;
 }
 
 void setTicked(QTableWidget& table, int row, bool ticked)
 {
-    if (QCheckBox* box = titleBox(table, row))
-        box->setChecked(ticked);
+    QTableWidgetItem* item = table.item(row, column::Title);
+    if (item && (item->flags() & Qt::ItemIsUserCheckable))
+        item->setCheckState(ticked ? Qt::Checked : Qt::Unchecked);
 }
 
-QLabel* newStatusLabel(const QString& text, const QString& styleSheet)
+void setTickable(QTableWidget& table, int row, bool tickable)
 {
-    auto* label = new QLabel(text);
-    label->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
-    label->setStyleSheet(styleSheet);
-    return label;
+    QTableWidgetItem* item = cellItem(table, row, column::Title);
+    if (tickable) {
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
+        item->setCheckState(Qt::Unchecked);
+    } else {
+        item->setFlags(Qt::ItemIsEnabled);
+        // Without a check state the view draws no box at all.
+        item->setData(Qt::CheckStateRole, QVariant());
+    }
 }
 
-void setStatus(QLabel& label, const QString& text, const QString& styleSheet)
+void showStatus(QTableWidget& table, int row, const QString& text, const QString& colour,
+                const QString& toolTip)
 {
-    label.setText(text);
-    label.setStyleSheet(styleSheet);
-}
-
-void putStatusWidget(QTableWidget& table, int row, QWidget* widget)
-{
-    table.setCellWidget(row, column::Status, widget);
-}
-
-QLabel* statusLabel(const QTableWidget& table, int row)
-{
-    return qobject_cast<QLabel*>(table.cellWidget(row, column::Status));
+    table.removeCellWidget(row, column::Status);
+    QTableWidgetItem* item = cellItem(table, row, column::Status);
+    item->setText(text);
+    item->setTextAlignment(Qt::AlignCenter);
+    paint(*item, colour);
+    item->setToolTip(toolTip);
 }
 
 QString statusText(const QTableWidget& table, int row)
 {
-    const QLabel* label = statusLabel(table, row);
-    return label ? label->text() : QString();
+    const QTableWidgetItem* item = table.item(row, column::Status);
+    if (!item || table.cellWidget(row, column::Status))
+        return QString();
+    return item->text();
 }
 
-void showStatus(QTableWidget& table, int row, const QString& text, const QString& styleSheet)
+QString statusToolTip(const QTableWidget& table, int row)
 {
-    if (QLabel* label = statusLabel(table, row)) {
-        setStatus(*label, text, styleSheet);
-        return;
-    }
-    putStatusWidget(table, row, newStatusLabel(text, styleSheet));
+    const QTableWidgetItem* item = table.item(row, column::Status);
+    return item ? item->toolTip() : QString();
+}
+
+void putProgressBar(QTableWidget& table, int row, QProgressBar* bar)
+{
+    table.setCellWidget(row, column::Status, bar);
+}
+
+QProgressBar* progressBarAt(const QTableWidget& table, int row)
+{
+    return qobject_cast<QProgressBar*>(table.cellWidget(row, column::Status));
 }
 
 void writeText(QTableWidget& table, int row, int column, const QString& text)
@@ -112,6 +145,11 @@ QString urlAt(const QTableWidget& table, int row)
 QString classAt(const QTableWidget& table, int row)
 {
     return textAt(table, row, column::Class);
+}
+
+QColor colourOf(const QString& style)
+{
+    return QColor(style.section(QLatin1Char(':'), 1).remove(QLatin1Char(';')).trimmed());
 }
 
 } // namespace zv::cells

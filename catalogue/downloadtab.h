@@ -5,6 +5,7 @@
 #include "install/winrikrecords.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QMap>
 #include <QSettings>
 #include <QString>
@@ -12,13 +13,18 @@
 #include <QVector>
 #include <QWidget>
 
+#include "service/transfermeter.h"
+
 namespace zv {
 class ActionStop;
 class InstalledEndings;
 }
 
+class WrappingLayout;
+
 class QGridLayout;
 class QHBoxLayout;
+class QLabel;
 class QNetworkReply;
 class QProgressBar;
 class QPushButton;
@@ -63,6 +69,8 @@ signals:
     // The tray icon belongs to the main window; the catalogue only decides
     // which image it shows after each build.
     void trayIconImageChanged(const QString& iconPath);
+    // What the tab is doing, for the window's status bar; empty when idle.
+    void activityChanged(const QString& text);
 
 public slots:
     void updateLicList();
@@ -86,15 +94,26 @@ private slots:
 
 private:
     void createView();
+    QWidget* createBusySign();
+    void setUpTable();
     void createTree();
     void clearTable();
     void toggleControls();
     void uncheckAll();
-    // A failed row of the running action: "Ошибка" with its reason as the
-    // cell's tooltip, and a line for the box at the end.
-    void showFailure(int row);
     // After a rebuild, the items of the last action that failed.
     void markFailedRows();
+    // A row the running action did not finish: "Прервано" when the user
+    // stopped it; otherwise "Ошибка" with its reason as the cell's tooltip,
+    // and a line for the box at the end.
+    void showUnfinished(int row);
+    // Ticks by item across a rebuild: the rows still offered keep them.
+    QStringList tickedUrls() const;
+    void restoreTicks(const QStringList& urls);
+    // "Загрузка 2 из 5: «…»" and what goes after it.
+    void tellProgress(const QString& what, const QString& detail);
+    // The service could not be reached: said above the table, which keeps
+    // the rows it had.
+    void showServiceGone(bool gone);
     void finishAction();
     void beginAction();
     // Answers whether the action was stopped because the client is ending.
@@ -102,9 +121,9 @@ private:
 
     // Account and version questions to the service.
     void setSubscriptionInfo();
-    void setSubscriptionInfoGrand(QHBoxLayout& panel);
+    void setSubscriptionInfoGrand();
     float getCurrentVersionNB(const QString& nb);
-    QMap<QString, float> getCurVersion(const QString& product);
+    QMap<QString, float> getCurVersion(const QString& product, bool* reachedService = nullptr);
 
     // The catalogue build and its queries, in the order they run.
     void buildCatalogue();
@@ -131,6 +150,7 @@ private:
     QSettings m_settings;
     QGridLayout* m_mainLayout = nullptr;
     QGridLayout* m_buttonLayout = nullptr;
+    WrappingLayout* m_topPanel = nullptr;
     QPushButton* m_downloadButton = nullptr;
     QPushButton* m_installButton = nullptr;
     QPushButton* m_downloadAndInstallButton = nullptr;
@@ -162,6 +182,15 @@ private:
 
     zv::CatalogueAnswers m_answers;
     QProgressBar* m_busyIndicator = nullptr;
+    QWidget* m_busySign = nullptr;
+    QLabel* m_notice = nullptr;
+    // The running download's sizes, speed and silence.
+    zv::TransferMeter m_meter;
+    QElapsedTimer m_clock;
+    // Which item of how many the running action is at.
+    int m_actionIndex = 0;
+    int m_actionCount = 0;
+    QString m_actionTitle;
     QDateTime m_lastBuildFinished;
     int m_lastBuildWaits = 0;
 };

@@ -5,6 +5,7 @@
 #include "catalogue/answerfields.h"
 #include "catalogue/subscriptiongroup.h"
 #include "catalogue/versiontext.h"
+#include "catalogue/wrappinglayout.h"
 #include "service/serviceexchange.h"
 #include "service/statements.h"
 #include "settings/settingkeys.h"
@@ -16,7 +17,6 @@
 
 void DownloadTab::setSubscriptionInfo()
 {
-    auto* panel = new QHBoxLayout;
     if (m_settings.value(zv::keys::generalUseRik).toBool()) {
         const QString key = m_settings.value(zv::keys::rikKey).toString();
         const auto rows = zv::sendServiceQuery(this, zv::statements::rikSubscription(key),
@@ -32,15 +32,14 @@ void DownloadTab::setSubscriptionInfo()
                 zv::firstRow(*rows));
             group->setObjectName(QStringLiteral("rikSubscription"));
             group->setParent(this);
-            panel->addWidget(group);
+            m_topPanel->addWidget(group);
         }
     }
     if (m_settings.value(zv::keys::generalUseGrand).toBool())
-        setSubscriptionInfoGrand(*panel);
-    m_buttonLayout->addLayout(panel, 0, 9, 6, 1);
+        setSubscriptionInfoGrand();
 }
 
-void DownloadTab::setSubscriptionInfoGrand(QHBoxLayout& panel)
+void DownloadTab::setSubscriptionInfoGrand()
 {
     const QString series = m_settings.value(zv::keys::grandKeySerial).toString();
     const QString number = m_settings.value(zv::keys::grandKeyNumber).toString();
@@ -57,7 +56,7 @@ void DownloadTab::setSubscriptionInfoGrand(QHBoxLayout& panel)
         zv::firstRow(*rows));
     group->setObjectName(QStringLiteral("grandSubscription"));
     group->setParent(this);
-    panel.addWidget(group);
+    m_topPanel->addWidget(group);
 }
 
 float DownloadTab::getCurrentVersionNB(const QString& nb)
@@ -75,10 +74,11 @@ float DownloadTab::getCurrentVersionNB(const QString& nb)
     return ok ? version : 0.0f;
 }
 
-QMap<QString, float> DownloadTab::getCurVersion(const QString& product)
+QMap<QString, float> DownloadTab::getCurVersion(const QString& product, bool* reachedService)
 {
     const auto rows = zv::sendServiceQuery(this, zv::statements::productVersion(product),
-                                           QStringLiteral("getCurVersion:"), &m_reply);
+                                           QStringLiteral("getCurVersion:"), &m_reply,
+                                           reachedService);
     if (!rows)
         return {};
     return zv::versiontext::parse(zv::columnText(zv::firstRow(*rows), QStringLiteral("Version")));

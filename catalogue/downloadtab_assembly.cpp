@@ -8,12 +8,13 @@
 #include "catalogue/cataloguerow.h"
 #include "catalogue/cataloguetable.h"
 #include "catalogue/installedendings.h"
+#include "catalogue/itemstatus.h"
 #include "install/offthread.h"
 #include "service/serviceexchange.h"
 #include "service/statements.h"
 #include "settings/settingkeys.h"
 
-#include <QProgressBar>
+#include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
 
@@ -46,23 +47,29 @@ void DownloadTab::updateLicList()
         m_rebuildPending = false;
         buildCatalogue();
     } while (m_rebuildPending && !m_actionRunning);
-    showBuildRunning(false);
     m_buildRunning = false;
+    showBuildRunning(false);
     m_lastBuildFinished = QDateTime::currentDateTime();
     emit catalogueBuilt(newItemCount());
 }
 
 void DownloadTab::showBuildRunning(bool running)
 {
-    m_busyIndicator->setVisible(running);
-    // The rows on show are about to be replaced: acting on them now would act
-    // on what the user no longer sees.
-    for (QPushButton* button : {m_downloadButton, m_installButton, m_downloadAndInstallButton})
-        button->setEnabled(!running);
+    m_busySign->setVisible(running);
+    // The rows on show are about to be replaced: acting on them, or ticking
+    // them, now would act on what the user no longer sees.
+    toggleControls();
+    emit activityChanged(running ? zv::status::building : QString());
     if (running)
         setCursor(Qt::BusyCursor);
     else
         unsetCursor();
+}
+
+void DownloadTab::showServiceGone(bool gone)
+{
+    m_notice->setText(zv::status::serviceGone);
+    m_notice->setVisible(gone);
 }
 
 void DownloadTab::buildCatalogue()
@@ -71,11 +78,21 @@ void DownloadTab::buildCatalogue()
     m_lastBuildWaits = 1;
     // A newer client comes first: it is the only thing offered until the
     // user has installed it.
-    const QMap<QString, float> currentClient = getCurVersion(zv::statements::productClient);
+    bool reached = false;
+    const QMap<QString, float> currentClient =
+        getCurVersion(zv::statements::productClient, &reached);
+    // Without the service nothing can be compared: the rows on show stay,
+    // and the user is told why nothing changed rather than left with an
+    // empty table that reads as "nothing to update".
+    showServiceGone(!reached);
+    if (!reached)
+        return;
     if (isNewVersion(ownVersion(), currentClient)) {
         m_answers.clientVersion = currentClient;
+        const QStringList ticked = tickedUrls();
         clearTable();
         addClientUpdate();
+        restoreTicks(ticked);
         return;
     }
 
@@ -97,6 +114,7 @@ void DownloadTab::buildCatalogue()
     // empty or half filled.
     m_answers.prepared = true;
     m_table->setUpdatesEnabled(false);
+    const QStringList ticked = tickedUrls();
     clearTable();
     if (rikInUse) {
         addUserUpdateRik(m_settings.value(zv::keys::rikKey).toInt());
@@ -107,6 +125,7 @@ void DownloadTab::buildCatalogue()
     getLicNB();
     getVar(installedEndings);
     markFailedRows();
+    restoreTicks(ticked);
     m_table->setUpdatesEnabled(true);
     m_answers = zv::CatalogueAnswers();
 
@@ -198,6 +217,24 @@ int DownloadTab::newItemCount() const
     for (int row = 0; row < m_table->rowCount(); ++row)
         count += zv::cells::isNewAt(*m_table, row) ? 1 : 0;
     return count;
+}
+
+QStringList DownloadTab::tickedUrls() const
+{
+    QStringList urls;
+    for (int row = 0; row < m_table->rowCount(); ++row) {
+        if (zv::cells::isTicked(*m_table, row))
+            urls.append(zv::cells::urlAt(*m_table, row));
+    }
+    return urls;
+}
+
+void DownloadTab::restoreTicks(const QStringList& urls)
+{
+    for (int row = 0; row < m_table->rowCount() && !urls.isEmpty(); ++row) {
+        if (urls.contains(zv::cells::urlAt(*m_table, row)))
+            zv::cells::setTicked(*m_table, row, true);
+    }
 }
 
 bool DownloadTab::hasTickedRows() const

@@ -68,7 +68,7 @@ void DownloadTab::getLicNB()
         const QString url = QStringLiteral("downloads/nb/") + type + QLatin1Char('/') + baseId +
                             QStringLiteral(".zip");
         builder.writeIdAndUrl(baseRow, baseId, url);
-        builder.markWaitingIfCached(baseRow, url);
+        builder.markWaitingIfCached(baseRow, url, colour);
         builder.writeClass(baseRow, zv::itemclass::rikBase);
     }
 }

@@ -1,20 +1,19 @@
 // One row's archive fetched into the download cache, with its progress in
-// the row's status cell.
+// the row's status cell and in the window's status bar.
 #include "catalogue/downloadtab.h"
 
-#include "catalogue/cataloguecolumns.h"
 #include "catalogue/cataloguetable.h"
 #include "catalogue/itemstatus.h"
 #include "service/actionstop.h"
 #include "service/filedownload.h"
+#include "service/partialdownload.h"
 #include "service/proxy.h"
+#include "service/downloadcache.h"
 
-#include <QLabel>
 #include <QNetworkAccessManager>
 #include <QProgressBar>
 #include <QTableWidget>
-
-#include <limits>
+#include <QTimer>
 
 bool DownloadTab::downloadFile()
 {
@@ -22,15 +21,23 @@ bool DownloadTab::downloadFile()
     auto* manager = new QNetworkAccessManager(this);
     zv::setNetworkProxy(*manager, zv::storedProxyChoice(), this);
 
+    const QString url = zv::cells::urlAt(*m_table, row);
     zv::FileDownload download;
     download.setStop(m_stop);
     connect(&download, &zv::FileDownload::progress, this, &DownloadTab::downloadProgressBar);
     connect(&download, &zv::FileDownload::received, this, [this, row] {
-        zv::cells::putStatusWidget(
-            *m_table, row, zv::cells::newStatusLabel(zv::status::received, zv::status::doneStyle));
+        zv::cells::showStatus(*m_table, row, zv::status::received, zv::status::doneStyle);
     });
-    zv::cells::putStatusWidget(*m_table, row, new QProgressBar);
-    const QString url = zv::cells::urlAt(*m_table, row);
+    auto* bar = new QProgressBar;
+    bar->setRange(0, 0);
+    zv::cells::putProgressBar(*m_table, row, bar);
+    m_clock.start();
+    m_meter.begin(zv::PartialDownload(zv::cachePathOf(url)).keptBytes(), 0);
+    // Ticks on when no byte comes, so a silent service shows as silent
+    // rather than as a figure that stands still.
+    QTimer quiet;
+    connect(&quiet, &QTimer::timeout, this, [this] { downloadProgressBar(-1, -1); });
+    quiet.start(1000);
     const bool ok = download.run(*manager, url, &m_reply);
     manager->deleteLater();
     if (ok)
@@ -42,25 +49,18 @@ bool DownloadTab::downloadFile()
 
 void DownloadTab::downloadProgressBar(qint64 bytesRecived, qint64 bytesTotal)
 {
-    auto* bar = qobject_cast<QProgressBar*>(m_table->cellWidget(m_currentRow, zv::column::Status));
+    const qint64 now = m_clock.elapsed();
+    // (-1, -1): only the time has moved on.
+    if (bytesRecived >= 0)
+        m_meter.update(bytesRecived, bytesTotal, now);
+    tellProgress(QStringLiteral("Загрузка"), m_meter.text(now));
+    QProgressBar* bar = zv::cells::progressBarAt(*m_table, m_currentRow);
     if (!bar)
         return;
-    if (bytesTotal <= 0) {
-        // The service did not say how much is coming: a busy bar that
-        // counts what has arrived.
-        bar->setRange(0, 0);
-        bar->setFormat(zv::progressText(bytesRecived, bytesTotal));
-        return;
-    }
-    // A progress bar counts in int; very large archives are counted in
-    // coarser steps rather than wrapping round.
-    qint64 received = bytesRecived;
-    qint64 total = bytesTotal;
-    while (total > std::numeric_limits<int>::max()) {
-        total /= 1024;
-        received /= 1024;
-    }
-    bar->setRange(0, int(total));
-    bar->setValue(int(received));
-    bar->setFormat(zv::progressText(bytesRecived, bytesTotal));
+    // A bar counts in int: the share, not the bytes. Without a known total
+    // it runs to and fro.
+    const int percent = m_meter.percent();
+    bar->setRange(0, percent < 0 ? 0 : 100);
+    bar->setValue(qMax(percent, 0));
+    bar->setFormat(m_meter.shortText(now));
 }

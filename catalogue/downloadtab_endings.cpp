@@ -47,7 +47,7 @@ void DownloadTab::getVar(zv::InstalledEndings& installed)
         const QString id = record.type + QLatin1Char('_') + QString::number(record.number);
         const QString url = QStringLiteral("update/var/") + id + QStringLiteral(".dbf.zip");
         builder.writeIdAndUrl(row, id, url);
-        builder.markWaitingIfCached(row, url);
+        builder.markWaitingIfCached(row, url, colour);
         builder.writeClass(row, endingsClass(zv::columnText(object, QStringLiteral("type"))));
     }
 }

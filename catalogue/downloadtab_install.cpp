@@ -5,8 +5,11 @@
 #include "catalogue/cataloguetable.h"
 #include "install/installer.h"
 #include "service/actionstop.h"
+#include "service/downloadcache.h"
+#include "service/logging.h"
 #include "settings/settingkeys.h"
 
+#include <QFile>
 #include <QPointer>
 #include <QProgressBar>
 #include <QTableWidget>
@@ -24,16 +27,26 @@ bool DownloadTab::installFile(const QString& archive, const QString& itemClass)
     // the bar is then gone with its row.
     QPointer<QProgressBar> bar = new QProgressBar;
     bar->setRange(0, 100);
-    zv::cells::putStatusWidget(*m_table, m_currentRow, bar);
-    installer.setProgress([bar](int percent) {
+    zv::cells::putProgressBar(*m_table, m_currentRow, bar);
+    installer.setProgress([this, bar](int percent) {
         if (bar)
             bar->setValue(percent);
+        tellProgress(QStringLiteral("Установка"), QString::number(percent) + QLatin1Char('%'));
     });
     const bool installed = installer.installFile(archive, itemClass);
     m_nbIniPaths = installer.nbIniPaths();
-    if (installed)
+    if (installed) {
         m_failureReasons.remove(url);
-    else
-        m_failureReasons.insert(url, installer.failureReason());
-    return installed;
+        return true;
+    }
+    QString reason = installer.failureReason();
+    // Trying the same damaged file again would fail the same way: it goes,
+    // and the row offers the download again.
+    if (installer.archiveDamaged() && zv::isTrustedCacheFile(archive) && QFile::remove(archive)) {
+        ZV_INFO() << "installFile: the damaged archive was removed from the cache: " << archive;
+        reason += QStringLiteral(". Файл удалён из папки загрузок: скачайте его заново "
+                                 "(«Скачать и установить данные»)");
+    }
+    m_failureReasons.insert(url, reason);
+    return false;
 }

@@ -13,7 +13,6 @@
 #include "service/statements.h"
 #include "settings/settingkeys.h"
 
-#include <QLabel>
 #include <QTableWidget>
 
 namespace {
@@ -26,7 +25,7 @@ void DownloadTab::addUserUpdateRik(int key)
     zv::CatalogueRow builder(*m_table, m_settings);
     const int row =
         builder.appendTitled(QStringLiteral("Обновление файла пользователя user.rik"), colour);
-    zv::cells::putStatusWidget(*m_table, row, zv::cells::newStatusLabel(zv::status::available, colour));
+    zv::cells::showStatus(*m_table, row, zv::status::available, colour);
     const QString url = QStringLiteral("update/userszip/") + QString::number(key) +
                         QStringLiteral(".zip");
     builder.writeIdAndUrl(row, QString::number(key), url);
@@ -41,6 +40,8 @@ void DownloadTab::addUserUpdateRik(int key)
     // one is current: the user asked for it.
     if (zv::archiveInCache(url))
         zv::cells::showStatus(*m_table, row, zv::status::waiting, zv::status::doneStyle);
+    else if (isNew)
+        builder.markWaitingIfCached(row, url, colour);
     builder.writeClass(row, zv::itemclass::rikUserFile);
 }
 
@@ -59,7 +60,7 @@ void DownloadTab::addVersionUpdateRik()
     zv::CatalogueRow builder(*m_table, m_settings);
     const int row = builder.appendTitled(
         QStringLiteral("РИК версия ") + version + QLatin1Char(' ') + versionNumber, colour);
-    zv::cells::putStatusWidget(*m_table, row, zv::cells::newStatusLabel(zv::status::available, colour));
+    zv::cells::showStatus(*m_table, row, zv::status::available, colour);
     const QString url = QStringLiteral("update/winrik_") + version + QStringLiteral(".zip");
     builder.writeIdAndUrl(row, version, url);
 
@@ -70,8 +71,7 @@ void DownloadTab::addVersionUpdateRik()
             : QMap<QString, float>();
     if (isNewVersion(installedRikVersion(), current)) {
         zv::cells::writeIsNew(*m_table, row, true);
-        if (zv::archiveInCache(url))
-            zv::cells::showStatus(*m_table, row, zv::status::waiting, zv::status::doneStyle);
+        builder.markWaitingIfCached(row, url, colour);
     } else {
         zv::cells::writeIsNew(*m_table, row, false);
         zv::cells::showStatus(*m_table, row, zv::status::installed, zv::status::doneStyle);
@@ -89,7 +89,7 @@ void DownloadTab::addClientUpdate()
                         QStringLiteral("Личный кабинет Зелвинора ") +
                             zv::versiontext::display(current),
                         colour);
-    zv::cells::putStatusWidget(*m_table, row, zv::cells::newStatusLabel(zv::status::available, colour));
+    zv::cells::showStatus(*m_table, row, zv::status::available, colour);
     // Never hidden and never "waiting": a setup program lying in the cache
     // is only started by the combined download-and-install action.
     zv::cells::writeIsNew(*m_table, row, true);

@@ -4,8 +4,6 @@
 
 #include "service/actionstop.h"
 
-#include <QPushButton>
-
 void DownloadTab::stopAction()
 {
     if (m_actionRunning)
@@ -15,13 +13,13 @@ void DownloadTab::stopAction()
 void DownloadTab::beginAction()
 {
     m_actionRunning = true;
-    m_stopButton->setEnabled(true);
+    toggleControls();
 }
 
 bool DownloadTab::endAction()
 {
     m_actionRunning = false;
-    m_stopButton->setEnabled(false);
+    toggleControls();
     const bool shuttingDown = m_stop->reason() == zv::ActionStop::byShutdownReason();
     emit actionEnded();
     return shuttingDown;

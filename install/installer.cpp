@@ -83,6 +83,7 @@ void Installer::setClientExit(std::function<void()> exitClient)
 bool Installer::installFile(const QString& archive, const QString& itemClass)
 {
     m_failureReason.clear();
+    m_archiveDamaged = false;
     if (installAllOrNothing(archive, itemClass))
         return true;
     // Steps that know better say so themselves; every other failure still

@@ -50,6 +50,9 @@ public:
     bool installFile(const QString& archive, const QString& itemClass);
     // Empty after success; otherwise one sentence for the user.
     QString failureReason() const { return m_failureReason; }
+    // The failure was 7-Zip finding the archive damaged: the same file would
+    // fail again, whatever the folder.
+    bool archiveDamaged() const { return m_archiveDamaged; }
 
 private:
     // Where an archive goes and what follows, decided from its class and
@@ -90,6 +93,7 @@ private:
     std::function<void(int)> m_progress;
     std::function<void()> m_exitClient;
     QString m_failureReason;
+    bool m_archiveDamaged = false;
 };
 
 } // namespace zv

@@ -103,11 +103,15 @@ bool Installer::checkArchive(const QString& archive, const Plan& plan)
         run.progress = [this](int percent) { m_progress(percent / 2); };
     SevenZipEnd end = SevenZipEnd::Done;
     const QString damaged = QStringLiteral("Архив повреждён: ") + nameOf(archive);
-    if (!testArchive(process, archive, run, &end))
+    if (!testArchive(process, archive, run, &end)) {
+        m_archiveDamaged = end == SevenZipEnd::Failed;
         return sevenZipFailed(archive, end, damaged);
+    }
     ArchiveContents contents;
-    if (!listArchive(process, archive, m_sevenZip, &contents))
+    if (!listArchive(process, archive, m_sevenZip, &contents)) {
+        m_archiveDamaged = true;
         return sevenZipFailed(archive, SevenZipEnd::Failed, damaged);
+    }
     if (!contents.unsafeEntry.isEmpty())
         return refuse(QStringLiteral("Архив содержит недопустимый путь «") + contents.unsafeEntry +
                           QStringLiteral("», установка отменена: ") + nameOf(archive),

@@ -11,22 +11,54 @@ qint64 freeSpaceAt(const QString& folder)
     return volume.isValid() ? volume.bytesAvailable() : -1;
 }
 
+namespace {
+// The unit a size is written in, and how many bytes make one of it.
+struct SizeUnit
+{
+    double bytes;
+    QString name;
+};
+
+SizeUnit unitFor(qint64 bytes)
+{
+    static const char* const names[] = {"КБ", "МБ", "ГБ", "ТБ", "ПБ"};
+    double unitBytes = 1024.0;
+    int unit = 0;
+    while (double(bytes) / unitBytes >= 1024.0 && unit < 4) {
+        unitBytes *= 1024.0;
+        ++unit;
+    }
+    return {unitBytes, QString::fromUtf8(names[unit])};
+}
+
+QString number(double value, int decimals)
+{
+    QLocale russian(QLocale::Russian);
+    russian.setNumberOptions(QLocale::OmitGroupSeparator);
+    return russian.toString(value, 'f', decimals);
+}
+} // namespace
+
 QString sizeText(qint64 bytes, int fixedDecimals)
 {
     if (bytes < 1024)
         return QString::number(bytes) + QStringLiteral(" байт");
-    static const char* const units[] = {"КБ", "МБ", "ГБ", "ТБ", "ПБ"};
-    double size = double(bytes) / 1024.0;
-    int unit = 0;
-    while (size >= 1024.0 && unit < 4) {
-        size /= 1024.0;
-        ++unit;
-    }
-    QLocale russian(QLocale::Russian);
-    russian.setNumberOptions(QLocale::OmitGroupSeparator);
+    const SizeUnit unit = unitFor(bytes);
+    const double size = double(bytes) / unit.bytes;
     const int decimals = fixedDecimals >= 0 ? fixedDecimals : size < 10.0 ? 1 : 0;
-    return russian.toString(size, 'f', decimals) + QLatin1Char(' ') +
-           QString::fromUtf8(units[unit]);
+    return number(size, decimals) + QLatin1Char(' ') + unit.name;
+}
+
+QString sizeOfText(qint64 done, qint64 total)
+{
+    if (total < 1024)
+        return total > 0 ? QStringLiteral("%1 из %2").arg(done).arg(sizeText(total))
+                         : sizeText(done, 1);
+    // Both in the total's unit; the part with its tenths, so it moves.
+    const SizeUnit unit = unitFor(total);
+    const double whole = double(total) / unit.bytes;
+    return number(double(done) / unit.bytes, 1) + QStringLiteral(" из ") +
+           number(whole, whole < 10.0 ? 1 : 0) + QLatin1Char(' ') + unit.name;
 }
 
 QString roomShortfall(const QString& folder, qint64 needed)

@@ -12,6 +12,10 @@ qint64 freeSpaceAt(const QString& folder);
 // decimals ("300,1 МБ"), else one below 10 and none from there on.
 QString sizeText(qint64 bytes, int fixedDecimals = -1);
 
+// How much of a file is there: "12,3 из 287 МБ", both in the unit of the
+// whole; without a known whole, the part alone ("12,3 МБ").
+QString sizeOfText(qint64 done, qint64 total);
+
 // Empty when the folder's volume has room for the bytes to come; otherwise
 // the sentence that names both sizes. An unknown size needs no room.
 QString roomShortfall(const QString& folder, qint64 needed);

@@ -208,8 +208,9 @@ bool FileDownload::run(QNetworkAccessManager& manager, const QString& relativePa
             return;
         }
         const QByteArray answerValidator = validatorOf(*reply);
+        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
         if (start == 0 && !answerValidator.isEmpty())
-            part.storeValidator(answerValidator);
+            part.storeValidator(answerValidator, length.isValid() ? length.toLongLong() : -1);
     };
     const auto drain = [&] {
         if (!failure.isEmpty())
@@ -318,15 +319,6 @@ bool FileDownload::run(QNetworkAccessManager& manager, const QString& relativePa
     }
     QFile::remove(part.validatorPath());
     return true;
-}
-
-QString progressText(qint64 received, qint64 total)
-{
-    // What came so far, with its tenths, so the text moves while it grows.
-    if (total <= 0)
-        return sizeText(received, 1);
-    const double percent = double(received) / double(total) * 100.0;
-    return QString::number(percent, 'g', 6).left(4) + QLatin1Char('%');
 }
 
 } // namespace zv

@@ -58,9 +58,4 @@ private:
     QString m_failureReason;
 };
 
-// The status-cell text of a download in progress: the percentage with at most
-// six significant digits, cut to four characters, then "%" (456 of 1000 gives
-// "45.6%", 1 of 30000 "0.00%"). Without a known total, the size received.
-QString progressText(qint64 received, qint64 total);
-
 } // namespace zv

@@ -6,6 +6,17 @@
 
 namespace zv {
 
+namespace {
+// A line of the validator file: the validator itself, then the whole size.
+QByteArray validatorLine(const QString& path, int line)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return file.read(4096).split('\n').value(line).trimmed();
+}
+} // namespace
+
 PartialDownload::PartialDownload(const QString& target)
     : m_partPath(target + QStringLiteral(".part")),
       m_validatorPath(target + QStringLiteral(".part.validator"))
@@ -20,9 +31,7 @@ qint64 PartialDownload::resumableSize(QByteArray* validator) const
         QFile::remove(m_validatorPath);
         return 0;
     }
-    QFile file(m_validatorPath);
-    if (file.open(QIODevice::ReadOnly))
-        *validator = file.readAll().trimmed();
+    *validator = validatorLine(m_validatorPath, 0);
     if (validator->isEmpty() || part.size() == 0) {
         validator->clear();
         discard();
@@ -31,11 +40,29 @@ qint64 PartialDownload::resumableSize(QByteArray* validator) const
     return part.size();
 }
 
-bool PartialDownload::storeValidator(const QByteArray& validator) const
+bool PartialDownload::storeValidator(const QByteArray& validator, qint64 total) const
 {
+    QByteArray lines = validator + '\n';
+    if (total > 0)
+        lines += QByteArray::number(total) + '\n';
     QFile file(m_validatorPath);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           file.write(validator + '\n') == validator.size() + 1;
+           file.write(lines) == lines.size();
+}
+
+qint64 PartialDownload::keptBytes() const
+{
+    const QFileInfo part(m_partPath);
+    if (!part.isFile() || validatorLine(m_validatorPath, 0).isEmpty())
+        return 0;
+    return part.size();
+}
+
+qint64 PartialDownload::expectedTotal() const
+{
+    bool ok = false;
+    const qint64 total = validatorLine(m_validatorPath, 1).toLongLong(&ok);
+    return ok && total > 0 ? total : -1;
 }
 
 void PartialDownload::discard() const

@@ -25,7 +25,13 @@ public:
     // whose validator is unknown could belong to any version of the file: it
     // is removed, and the answer is 0.
     qint64 resumableSize(QByteArray* validator) const;
-    bool storeValidator(const QByteArray& validator) const;
+    // The whole file's size, when the service said it, rides along on the
+    // validator's second line, so a part can say how much of what it is.
+    bool storeValidator(const QByteArray& validator, qint64 total = -1) const;
+    // What a part kept for continuing holds, and of how much; without
+    // touching it. 0 and -1 when there is none or it cannot be continued.
+    qint64 keptBytes() const;
+    qint64 expectedTotal() const;
     void discard() const;
 
 private:

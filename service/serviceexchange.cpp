@@ -54,6 +54,8 @@ QNetworkReply* startPost(QNetworkAccessManager& manager, const QString& statemen
 ExchangeResult finishExchange(QNetworkReply* reply)
 {
     ExchangeResult result;
+    result.reachedService =
+        reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
     if (!reply->isFinished()) {
         reply->abort();
         result.errorText = QStringLiteral("the wait for the answer ended before it came");
@@ -109,9 +111,12 @@ ExchangeResult postStatement(QNetworkAccessManager& manager, const QString& stat
 }
 
 std::optional<QJsonArray> sendServiceQuery(QObject* owner, const QString& statement,
-                                           const QString& logPrefix, QNetworkReply** replySlot)
+                                           const QString& logPrefix, QNetworkReply** replySlot,
+                                           bool* reachedService)
 {
     const ExchangeResult result = postStatement(serviceManagerOf(owner), statement, replySlot);
+    if (reachedService)
+        *reachedService = result.reachedService;
     return answerOrLog(result, logPrefix);
 }
 

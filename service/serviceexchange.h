@@ -21,6 +21,9 @@ struct ExchangeResult
     bool ok = false;
     QByteArray body;   // the whole answer body when ok
     QString errorText; // the network layer's text when not ok
+    // The service answered at all (with any HTTP status): a failure then is
+    // the service's, not the road's to it.
+    bool reachedService = false;
 };
 
 // How long an exchange may go without a byte before it is given up: a
@@ -42,10 +45,12 @@ ExchangeResult postStatement(QNetworkAccessManager& manager, const QString& stat
 // One exchange with the service on owner's manager of service queries (made
 // on owner's first query and kept, Qt's default proxy). A failure is logged
 // in "Error" as logPrefix + the error text and answers nullopt; an answer
-// that is not a JSON array answers an empty array.
+// that is not a JSON array answers an empty array. *reachedService, when
+// given, tells whether the service answered at all.
 std::optional<QJsonArray> sendServiceQuery(QObject* owner, const QString& statement,
                                            const QString& logPrefix,
-                                           QNetworkReply** replySlot = nullptr);
+                                           QNetworkReply** replySlot = nullptr,
+                                           bool* reachedService = nullptr);
 
 struct ServiceQuery
 {

@@ -4,9 +4,35 @@
 #include "settings/setgeneral.h"
 #include "settings/setnetwork.h"
 
+#include <QScrollArea>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
+
+namespace {
+// Asks for the whole page, where a plain scroll area would ask for a fixed
+// share of the screen; a window with room opens with no scroll bar at all.
+class PageScrollArea : public QScrollArea
+{
+public:
+    QSize sizeHint() const override
+    {
+        const int frame = 2 * frameWidth();
+        return widget() ? widget()->sizeHint() + QSize(frame, frame) : QScrollArea::sizeHint();
+    }
+};
+
+// A page taller or wider than the window scrolls instead of squeezing its
+// lines into one another.
+QScrollArea* scrolling(QWidget* page)
+{
+    auto* area = new PageScrollArea;
+    area->setWidgetResizable(true);
+    area->setFrameShape(QFrame::NoFrame);
+    area->setWidget(page);
+    return area;
+}
+} // namespace
 
 HomeTab::HomeTab(QWidget* parent) : QWidget(parent)
 {
@@ -23,8 +49,8 @@ HomeTab::HomeTab(QWidget* parent) : QWidget(parent)
 
     m_generalPage = new SetGeneral(m_innerTabs);
     m_networkPage = new SetNetwork(m_innerTabs);
-    m_innerTabs->addTab(m_generalPage, QStringLiteral("Общие \nнастройки"));
-    m_innerTabs->addTab(m_networkPage, QStringLiteral("Настройки \nсоединения"));
+    m_innerTabs->addTab(scrolling(m_generalPage), QStringLiteral("Общие \nнастройки"));
+    m_innerTabs->addTab(scrolling(m_networkPage), QStringLiteral("Настройки \nсоединения"));
 
     connect(m_innerTabs, &QTabWidget::currentChanged, m_generalPage, &SetGeneral::updateCacheSize);
     connect(m_generalPage, &SetGeneral::saveSet, this, &HomeTab::saveSet);

@@ -3,6 +3,7 @@
 #include "service/downloadcache.h"
 #include "service/logging.h"
 #include "settings/cachesize.h"
+#include "settings/fieldwidth.h"
 #include "settings/findrikdialog.h"
 #include "settings/settingkeys.h"
 
@@ -83,7 +84,7 @@ QGroupBox* SetGeneral::buildCommonGroup()
     interval->addStretch();
     m_checkUpdateNumber = new QLineEdit(group);
     m_checkUpdateNumber->setObjectName(QStringLiteral("checkUpdateNumber"));
-    m_checkUpdateNumber->setMaximumWidth(40);
+    zv::fitFieldTo(*m_checkUpdateNumber, QStringLiteral("999"), 40);
     m_checkUpdateNumber->setAlignment(Qt::AlignRight);
     interval->addWidget(m_checkUpdateNumber);
     m_hours = new QRadioButton(QStringLiteral("час"), group);
@@ -121,6 +122,7 @@ QGroupBox* SetGeneral::buildRikGroup()
     auto* pathLabel = new QLabel(QStringLiteral("Путь к файлам: "), m_rikGroup);
     m_rikPath = new QLineEdit(m_rikGroup);
     m_rikPath->setObjectName(QStringLiteral("rikPath"));
+    zv::widenForPaths(*m_rikPath);
     m_rikChoose = new QPushButton(QStringLiteral("+"), m_rikGroup);
     m_rikChoose->setObjectName(QStringLiteral("rikChoose"));
     m_rikChoose->setMaximumWidth(30);
@@ -145,15 +147,16 @@ QGroupBox* SetGeneral::buildGrandGroup()
     m_grandKeySerial = new QLineEdit(m_grandGroup);
     m_grandKeySerial->setObjectName(QStringLiteral("grandKeySerial"));
     m_grandKeySerial->setPlaceholderText(QStringLiteral("12345 xxx"));
-    m_grandKeySerial->setMaximumWidth(90);
+    zv::fitFieldTo(*m_grandKeySerial, QStringLiteral("12345 xxxx"), 90);
     auto* numberLabel = new QLabel(QStringLiteral("    Номер: "), m_grandGroup);
     m_grandKeyNumber = new QLineEdit(m_grandGroup);
     m_grandKeyNumber->setObjectName(QStringLiteral("grandKeyNumber"));
     m_grandKeyNumber->setPlaceholderText(QStringLiteral("xxxxx 123"));
-    m_grandKeyNumber->setMaximumWidth(60);
+    zv::fitFieldTo(*m_grandKeyNumber, QStringLiteral("xxxxx 1234"), 60);
     auto* pathLabel = new QLabel(QStringLiteral("Путь к индексам и ТЦ: "), m_grandGroup);
     m_grandPath = new QLineEdit(m_grandGroup);
     m_grandPath->setObjectName(QStringLiteral("grandPath"));
+    zv::widenForPaths(*m_grandPath);
     m_grandChoose = new QPushButton(QStringLiteral("+"), m_grandGroup);
     m_grandChoose->setObjectName(QStringLiteral("grandChoose"));
     m_grandChoose->setMaximumWidth(30);

@@ -2,6 +2,7 @@
 
 #include "service/serviceaddress.h"
 #include "settings/connectiontest.h"
+#include "settings/fieldwidth.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -66,7 +67,7 @@ QGroupBox* SetNetwork::buildProxyGroup()
     m_address->setObjectName(QStringLiteral("address"));
     m_port = new QLineEdit(m_proxyGroup);
     m_port->setObjectName(QStringLiteral("port"));
-    m_port->setMaximumWidth(50);
+    zv::fitFieldTo(*m_port, QStringLiteral("65535"), 50);
     m_auth = new QCheckBox(QStringLiteral("Использовать авторизацию"), m_proxyGroup);
     auto* userLabel = new QLabel(QStringLiteral("Имя пользователя:"), m_proxyGroup);
     auto* passwordLabel = new QLabel(QStringLiteral("Пароль:"), m_proxyGroup);

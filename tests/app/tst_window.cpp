@@ -110,12 +110,16 @@ private slots:
         MessageBoxCatcher catcher;
         MainWindow window;
         window.show();
-        // The settings tab hides the status bar; each return to the catalogue rebuilds it.
+        // The settings tab hides the status bar; each return to the catalogue
+        // rebuilds it, and what the user ticked stays ticked.
+        QAbstractItemModel* rows = window.downloadTab()->findChild<QTableWidget*>("table")->model();
+        QVERIFY(rows->setData(rows->index(0, 0), Qt::Checked, Qt::CheckStateRole));
         const int requests = service.recorded().size();
         window.mainTabs()->setCurrentIndex(0);
         QVERIFY(!window.statusBar()->isVisible() && service.recorded().size() == requests);
         window.mainTabs()->setCurrentIndex(1);
         QVERIFY(window.statusBar()->isVisible() && service.recorded().size() > requests);
+        QCOMPARE(rows->index(0, 0).data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
         test::LogCapture log;
         qputenv("ZV_RESTART_MARKER", marker.toUtf8());
         QVERIFY(canStart || QFile::setPermissions(program, QFile::ReadOwner));

@@ -37,36 +37,45 @@ const QString url7 = QStringLiteral("update_grand/grand_0cfo_2024_4.zip");
 // What the user sees of a row, and its hidden columns; reason: the status's tooltip.
 struct Row
 {
-    QCheckBox* box;
-    QString title, status, statusColour, reason, id, url, itemClass;
+    QModelIndex box; // the name with its tick box
+    QString title, status, statusColour, reason, id, url, itemClass, colour;
     bool ticked, isNew, hidden;
 };
-QString colourOf(const QString& style)
+QString colourOf(const QVariant& brush)
 {
-    return style.section(':', 1).remove(';').trimmed();
+    for (const char* name : {"floralwhite", "lightcyan", "aquamarine", "tomato"})
+        if (brush.value<QBrush>().color() == QColor(name))
+            return name;
+    return brush.isValid() ? "?" : "";
 }
 QList<Row> rowsOf(DownloadTab& tab)
 {
     auto* table = tab.findChild<QTableWidget*>("table");
     QList<Row> rows;
     for (int row = 0; row < table->rowCount(); ++row) {
-        const auto cell = [table, row](int column) { return table->model()->index(row, column).data(); };
-        auto* box = qobject_cast<QCheckBox*>(table->cellWidget(row, 0));
-        auto* label = qobject_cast<QLabel*>(table->cellWidget(row, 1));
-        rows.append({box, box->text(), label ? label->text() : "", label ? colourOf(label->styleSheet()) : "",
-                     label ? label->toolTip() : "", cell(2).toString(), cell(3).toString(), cell(4).toString(),
-                     box->isChecked(), cell(5).toBool(), table->isRowHidden(row)});
+        const auto cell = [table, row](int column, int role = Qt::DisplayRole) { return table->model()->index(row, column).data(role); };
+        // A progress bar over the status hides it, as it does from the user.
+        const bool bar = table->cellWidget(row, 1);
+        rows.append({table->model()->index(row, 0), cell(0).toString(), bar ? "" : cell(1).toString(),
+                     bar ? "" : colourOf(cell(1, Qt::BackgroundRole)), cell(1, Qt::ToolTipRole).toString(),
+                     cell(2).toString(), cell(3).toString(), cell(4).toString(), colourOf(cell(0, Qt::BackgroundRole)),
+                     cell(0, Qt::CheckStateRole).toInt() == Qt::Checked, cell(5).toBool(), table->isRowHidden(row)});
     }
     return rows;
+}
+void tick(const Row& row, bool ticked)
+{
+    const_cast<QAbstractItemModel*>(row.box.model())->setData(row.box, ticked ? Qt::Checked : Qt::Unchecked, Qt::CheckStateRole);
 }
 
 // settings: over the defaults; cached: archives put in the cache; node: the category chosen; seen: the rows
 // left visible / those waiting for installation / the tray image; errors: the functions that logged one.
 struct Filter { QString settings; QStringList cached; QString node, seen; QStringList errors; };
 
-// archive: served, cached or nowhere; ticked: the rows ticked; button: clicked, then the next one while the
-// first waits; seen: the ticked rows as the action left them / row 7 after the closing rebuild.
-struct Action { QString archive; QStringList ticked; QString button, seen; };
+// archive: served, cached, damaged (in the cache), part (its first 100 bytes in the cache, the rest served) or
+// nowhere; ticked: the rows ticked; button: clicked, then the next one while the first waits; seen: the ticked
+// rows as the action left them / row 7 after the closing rebuild; reason: what a failed row says.
+struct Action { QString archive; QStringList ticked; QString button, seen, reason; };
 
 // Keeps the rows as an action left them: when it enables the table again,
 // just before its closing rebuild starts over.
@@ -194,7 +203,7 @@ private slots:
         QStringList rows;
         for (const Row& row : rowsOf(tab)) {
             rows << shown(row);
-            QCOMPARE(colourOf(row.box->styleSheet()), row.itemClass == "grandInd" ? "lightcyan" : "floralwhite");
+            QCOMPARE(row.colour, row.itemClass == "grandInd" ? "lightcyan" : "floralwhite");
         }
         QCOMPARE(rows, QStringList({
             "Обновление файла пользователя user.rik|Установлено|floralwhite|123|update/userszip/123.zip|rikUser",
@@ -216,7 +225,7 @@ private slots:
             "НР и СП к МГН-2024|Доступно обновление|floralwhite|nrsp_mgn2024|update/nrsp/nrsp_mgn2024.zip|rikNRSP",
             "Концовка ФЕР (локальная)|Доступно обновление|floralwhite|loc_7|update/var/loc_7.dbf.zip|rikVarLoc",
             "Ресурсная концовка|Установлено|aquamarine|res_12|update/var/res_12.dbf.zip|rikVarRes",
-            "Объектная сводка|Доступно обновление|floralwhite|obj_3|update/var/obj_3.dbf.zip|"}));
+            "Объектная сводка|Клиент не устанавливает||obj_3|update/var/obj_3.dbf.zip|"}));
         QStringList nodes;
         for (QTreeWidgetItemIterator node(tab.findChild<QTreeWidget*>("tree")); *node; ++node)
             nodes << QString((*node)->parent() ? " " : "") + (*node)->text(0);
@@ -245,8 +254,8 @@ private slots:
             if (!during.isEmpty() || !tab.findChild<QProgressBar*>("busyIndicator")->isVisible())
                 return;
             during = idsOf(tab, visible) + " busy";
-            for (const char* action : {"downloadButton", "installButton", "downloadAndInstallButton"})
-                during += tab.findChild<QPushButton*>(action)->isEnabled() ? QString(" ") + action : "";
+            for (const char* action : {"downloadButton", "installButton", "downloadAndInstallButton", "updateButton", "table"})
+                during += tab.findChild<QWidget*>(action)->isEnabled() ? QString(" ") + action : "";
         });
         probe.start(0);
         tab.show();
@@ -264,6 +273,21 @@ private slots:
         QCOMPARE(idsOf(tab, visible), before + " loc_8");
         QVERIFY(!tab.findChild<QProgressBar*>("busyIndicator")->isVisible());
         QVERIFY(tab.findChild<QPushButton*>("downloadButton")->isEnabled());
+        // Ticks stay with their items through a rebuild. Without the service
+        // the rows on show stay as they were, and the tab says why.
+        tick(rowsOf(tab).at(3), true);
+        tick(rowsOf(tab).at(10), true);
+        rebuild(tab);
+        QCOMPARE(idsOf(tab, [](const Row& r) { return r.ticked; }), "3 mgn2024");
+        auto* notice = tab.findChild<QLabel*>("notice");
+        for (const QString& address : {QString("http://127.0.0.1:1/"), m_service.baseUrl()}) {
+            setServiceBaseAddress(address);
+            rebuild(tab);
+            QCOMPARE(idsOf(tab, visible) + (notice->isVisible() ? " / " + notice->text() : ""),
+                     before + (address.endsWith(":1/") ? " / Нет связи с сервисом дилера. Проверьте подключение к "
+                                                         "интернету и нажмите «Обновить»." : ""));
+        }
+        QCOMPARE(idsOf(tab, [](const Row& r) { return r.ticked; }), "3 mgn2024");
     }
 
     // Each case: the rows left visible, those waiting for installation, and
@@ -278,19 +302,19 @@ private slots:
         QTest::newRow("only new, archives cached") << Filter{"general/onlynew=true",
             {"update/userszip/123.zip", "update/spb/rik_spb1_2024_01.zip", "update/spb/rik_0cfo_2024_4.zip",
              "downloads/nb/spb/fer2020.zip", "update/nrsp/nrsp_fer2020.zip", url7, "update/var/loc_7.dbf.zip"},
-            "", "3 2 7 fer2020 mgn2024 nrsp_mgn2024 loc_7 obj_3 / 123 2 7 fer2020 loc_7 / new", none};
+            "", "3 2 7 fer2020 mgn2024 nrsp_mgn2024 loc_7 / 123 2 7 fer2020 loc_7 / new", none};
         QTest::newRow("only new, category РИК")
             << Filter{"general/onlynew=true", none, "rik", "3 2 fer2020 mgn2024 nrsp_mgn2024 loc_7 /  / new", none};
         QTest::newRow("user file changed a second later")
-            << Filter{"general/onlynew=true;rik/key=124", none, "", "124 7 loc_7 obj_3 /  / new", none};
+            << Filter{"general/onlynew=true;rik/key=124", none, "", "124 7 loc_7 /  / new", none};
         QTest::newRow("user file without a change time")
-            << Filter{"general/onlynew=true;rik/key=125", none, "", "7 loc_7 obj_3 /  / new", none};
+            << Filter{"general/onlynew=true;rik/key=125", none, "", "7 loc_7 /  / new", none};
         QTest::newRow("WinRIK folder missing") << Filter{"general/onlynew=true;rik/path=/nonexistent",
             {"update/winrik_2.1.zip"}, "", "123 2.1 1 3 2 7 / 2.1 / new", {"installedRikVersion"}};
         // The service has lost its table of WinRIK keys: every statement that
         // reads it fails, those rows are gone, the others stay.
         QTest::newRow("WinRIK queries fail") << Filter{"general/onlynew=true;rik/key=abc", {"update/userszip/0.zip"},
-            "", "7 loc_7 obj_3 / 0 / new",
+            "", "7 loc_7 / 0 / new",
             {"addVersionUpdateRik", "getLicIndRik", "getLicNB", "isNewUser", "setSubscriptionInfo"}};
         QTest::newRow("Гранд-Смета only") << Filter{"general/userik=false", none, "rik", "8 7 /  / new", none};
         QTest::newRow("nothing new, only new")
@@ -390,16 +414,23 @@ private slots:
         QTest::newRow("download")
             << Action{"served", {"7"}, "downloadButton", "7 Ожидает установки aquamarine / Ожидает установки"};
         QTest::newRow("download missing on the service")
-            << Action{"", {"3"}, "downloadButton", "3 Ошибка tomato / Доступно обновление"};
+            << Action{"", {"3"}, "downloadButton", "3 Ошибка tomato / Доступно обновление", "Файл не найден на сервисе: "};
         QTest::newRow("install what waits")
             << Action{"cached", {"3", "7"}, "installButton",
                       "3 Доступно обновление floralwhite, 7 Установлено aquamarine / Установлено"};
         QTest::newRow("download and install") << Action{"served", {"3", "7"}, "downloadAndInstallButton",
-                                                        "3 Ошибка tomato, 7 Установлено aquamarine / Установлено"};
+                                                        "3 Ошибка tomato, 7 Установлено aquamarine / Установлено",
+                                                        "Файл не найден на сервисе: "};
         QTest::newRow("install, nothing ticked") << Action{"", {}, "installButton", " / Доступно обновление"};
-        // "Прервать" pressed while the download waits for the service.
+        // "Прервать" pressed while the download waits for the service: no error, no box.
         QTest::newRow("download and install, stopped")
-            << Action{"served", {"7"}, "downloadAndInstallButton, stopButton", "7 Ошибка tomato / Ошибка"};
+            << Action{"served", {"7"}, "downloadAndInstallButton, stopButton", "7 Прервано  / Доступно обновление"};
+        // Removed from the cache, so the next try downloads it afresh.
+        QTest::newRow("install a damaged archive") << Action{"damaged", {"7"}, "installButton", "7 Ошибка tomato / Ошибка",
+            "Архив повреждён: grand_0cfo_2024_4.zip. Файл удалён из папки загрузок: скачайте его заново"};
+        // Shown with its size before, then only the rest is asked for (last: the range ends the table's requests).
+        QTest::newRow("download what a part holds")
+            << Action{"part", {"7"}, "downloadButton", "7 Ожидает установки aquamarine / Ожидает установки"};
     }
     void actions()
     {
@@ -409,12 +440,20 @@ private slots:
         QVERIFY(builder.write(m_files.filePath(url7)));
         const QByteArray zip = fileBytes(m_files.filePath(url7));
         QVERIFY(a.archive != "cached" || putInCache(url7, zip));
-        QVERIFY(a.archive == "served" || QFile::remove(m_files.filePath(url7)));
+        QVERIFY(a.archive != "damaged" || putInCache(url7, "PK not a zip"));
+        // The part's validator is the stand-in's ETag of the served file, with the whole size after it.
+        const QFileInfo served(m_files.filePath(url7));
+        const QByteArray etag = QString("\"%1-%2\"\n%3\n").arg(served.size(), 0, 16)
+                                    .arg(served.lastModified().toMSecsSinceEpoch(), 0, 16).arg(served.size()).toLatin1();
+        QVERIFY(a.archive != "part" || (putInCache(url7 + ".part", zip.left(100)) && putInCache(url7 + ".part.validator", etag)));
+        QVERIFY(a.archive == "served" || a.archive == "part" || QFile::remove(m_files.filePath(url7)));
         MessageBoxCatcher boxes;
         DownloadTab tab(nullptr);
         rebuild(tab);
+        QCOMPARE(rowsOf(tab).value(6).status, a.archive == "part" ? QString("Загружено 100 из %1 байт").arg(zip.size())
+                                                                  : rowsOf(tab).value(6).status);
         for (const Row& row : rowsOf(tab))
-            row.box->setChecked(a.ticked.contains(row.id));
+            tick(row, a.ticked.contains(row.id));
         clickNode(tab, "rikVar");
         // The main window rebuilds when the user comes back to the tab; here
         // that happens while the action waits.
@@ -440,9 +479,13 @@ private slots:
         QCOMPARE(reasons.size(), seen.filter(" Ошибка ").size());
         QCOMPARE(boxes.texts().size(), reasons.isEmpty() ? 0 : 1);
         for (const QString& reason : reasons) {
-            QVERIFY2(reason.contains(buttons.size() > 1 ? "»: Прервано пользователем" : "»: Файл не найден на сервисе: "), qPrintable(reason));
+            QVERIFY2(reason.contains("»: " + a.reason), qPrintable(reason));
             QVERIFY2(boxes.texts().first().contains(reason), qPrintable(boxes.texts().first()));
         }
+        QString range;
+        for (const QJsonValue& request : m_service.recorded())
+            range = request["method"].toString() == "GET" ? request["headers"]["Range"].toString() : range;
+        QCOMPARE(range, a.archive == "part" ? "bytes=100-" : "");
         QCOMPARE(fileBytes(m_grand.path() + "/Индексы/ЦФО_2024_4/prices.dbf"),
                  seen.contains("7 Установлено aquamarine") ? "prices" : "");
         QCOMPARE(fileBytes(cachePathOf(url7)), rebuilt == "Ожидает установки" ? zip : "");

@@ -48,16 +48,16 @@ printf '[general]\nusegrand=true\n\n[grand]\nkeynumber=00077 xyz\nkeyserial=1234
 client=$(await cat "$work/pid") || fail "the client did not start"
 pids="$pids $client"
 
-# The client's visible windows as "id width height": the window is wide, the
+# The client's visible windows as "id width height": the window is large, the
 # tray icon no taller than the panel, anything else a menu or a message box.
 shown() {
     for id in $(xdotool search --onlyvisible --pid "$client" 2>/dev/null); do
         eval "$(xdotool getwindowgeometry --shell "$id")" && echo "$id $WIDTH $HEIGHT"
     done
 }
-window() { shown | awk '$2 >= 1000 { print $1 }'; }
+window() { shown | awk '$2 >= 600 && $3 >= 300 { print $1 }'; }
 icon() { shown | awk '$3 <= 32 { print $1 }'; }
-other() { shown | awk '$2 < 1000 && $3 > 32 { print $1 }'; }
+other() { shown | awk '($2 < 600 || $3 < 300) && $3 > 32 { print $1 }'; }
 # A click of a button in a window, at a fraction of its height ($3 of $4, or
 # of 6).
 click() {

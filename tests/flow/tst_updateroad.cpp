@@ -43,11 +43,10 @@ QStringList rowsOf(DownloadTab& tab, bool tickNew = false)
     auto* table = tab.findChild<QTableWidget*>("table");
     QStringList rows;
     for (int row = 0; row < table->rowCount(); ++row) {
-        auto* title = qobject_cast<QCheckBox*>(table->cellWidget(row, 0));
-        auto* status = qobject_cast<QLabel*>(table->cellWidget(row, 1));
-        rows << title->text() + ": " + (status ? status->text() : QString());
+        const QModelIndex title = table->model()->index(row, 0);
+        rows << title.data().toString() + ": " + table->model()->index(row, 1).data().toString();
         if (tickNew)
-            title->setChecked(rows.last().endsWith(fresh));
+            table->model()->setData(title, rows.last().endsWith(fresh) ? Qt::Checked : Qt::Unchecked, Qt::CheckStateRole);
     }
     rows.sort();
     return rows;

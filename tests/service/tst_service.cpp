@@ -20,6 +20,7 @@
 #include "service/serviceaddress.h"
 #include "service/serviceexchange.h"
 #include "service/statements.h"
+#include "service/transfermeter.h"
 #include "settings/settingkeys.h"
 #include "settings/settingsstore.h"
 #include "tests/support/cannedhttpserver.h"
@@ -450,14 +451,25 @@ private slots:
         QCOMPARE(fileBytes(target), QByteArray("planted"));
     }
 
-    // The status cell of a running download: a share of a known size, or
-    // what came so far.
+    // A running download as the user reads it: how much of how much, how
+    // fast, how long still (a part from an earlier try counts as there, not
+    // as speed); a silence says so instead of a figure that stands still.
     void progressTexts()
     {
-        QCOMPARE(progressText(456, 1000), "45.6%");
-        QCOMPARE(progressText(1, 30000), "0.00%");
-        QCOMPARE(progressText(3000000000LL, 6000000000LL), "50%");
-        QCOMPARE(progressText(300 * 1024 * 1024 + 100 * 1024, -1), "300,1 МБ");
+        const qint64 mb = 1024 * 1024;
+        struct Case { qint64 start, at2s, total, now; const char *text, *cell; };
+        const Case cases[] = {
+            {0, 2 * mb, 10 * mb, 2000, "2,0 из 10 МБ, 1,0 МБ/с, осталось около 8 с", "2,0 из 10 МБ"},
+            {100 * mb, 102 * mb, 3072 * mb, 2000, "0,1 из 3,0 ГБ, 1,0 МБ/с, осталось около 50 мин", "0,1 из 3,0 ГБ"},
+            {0, 300 * mb + 100 * 1024, -1, 2000, "300,1 МБ, 150 МБ/с", "300,1 МБ"},
+            {0, 5 * mb, 10 * mb, 7100, "Нет данных от сервиса 5 с…", "Нет данных от сервиса…"}};
+        for (const Case& c : cases) {
+            TransferMeter meter;
+            meter.begin(c.start, 0);
+            meter.update(c.at2s, c.total, 2000);
+            QCOMPARE(meter.text(c.now), QString::fromUtf8(c.text));
+            QCOMPARE(meter.shortText(c.now), QString::fromUtf8(c.cell));
+        }
     }
 
     // The browser's text is either one host:port for every protocol or
