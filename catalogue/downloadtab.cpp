@@ -77,7 +77,7 @@ void DownloadTab::createView()
 
     auto* leftColumn = new QVBoxLayout;
     leftColumn->addWidget(new QLabel(QStringLiteral("Данные"), this));
-    leftColumn->addWidget(m_tree);
+    leftColumn->addWidget(m_tree, 1);
 
     auto* rightColumn = new QVBoxLayout;
     // The busy sign stands beside the table's title, on a line that is there
@@ -93,7 +93,7 @@ void DownloadTab::createView()
     m_notice->hide();
     rightColumn->addWidget(m_notice);
     setUpTable();
-    rightColumn->addWidget(m_table);
+    rightColumn->addWidget(m_table, 1);
 
     auto* top = new QWidget(this);
     top->setObjectName(QStringLiteral("topPanel"));
@@ -167,6 +167,24 @@ void DownloadTab::setUpTable()
     // One line of text a row, whatever the style's default.
     m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 10);
+    // The panel above takes the height its lines need first; the catalogue
+    // takes the rest, and never less than a few rows.
+    const int fewRows = m_table->horizontalHeader()->sizeHint().height() +
+                        4 * m_table->verticalHeader()->defaultSectionSize() + 4;
+    for (QAbstractScrollArea* view : {static_cast<QAbstractScrollArea*>(m_table),
+                                      static_cast<QAbstractScrollArea*>(m_tree)}) {
+        view->setSizePolicy(view->sizePolicy().horizontalPolicy(), QSizePolicy::Ignored);
+        view->setMinimumHeight(fewRows);
+    }
+}
+
+QSize DownloadTab::sizeHint() const
+{
+    // Room for a dozen rows: the catalogue's own wish does not count (see
+    // setUpTable), and a window opened at this size shows a useful part of it.
+    QSize hint = QWidget::sizeHint();
+    hint.rheight() += 8 * m_table->verticalHeader()->defaultSectionSize();
+    return hint;
 }
 
 void DownloadTab::createTree()

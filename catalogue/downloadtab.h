@@ -43,6 +43,8 @@ public:
     explicit DownloadTab(QWidget* parent);
     ~DownloadTab() override;
 
+    QSize sizeHint() const override;
+
     // Whether a catalogue build or an action on the ticked rows is under way.
     bool isBusy() const { return m_buildRunning || m_actionRunning; }
     // When the last catalogue build ended; invalid before the first.

@@ -18,8 +18,10 @@
 namespace {
 // available: the screen less the task bar, in the window's own pixels (125 %
 // by Qt's scaling is a smaller screen; 125 % by Windows' 120 dpi is a larger
-// font); page: the tab shown.
-struct Screen { QSize available; double fontScale; QString page; };
+// font); page: the tab shown; firstStart: with an empty store, as on the very first start.
+struct Screen { QSize available; double fontScale; QString page; bool firstStart; };
+// Pictures are named in Latin letters: a Windows file name under Wine takes no Cyrillic from here.
+const QMap<QString, QString> pages{{"Загрузки", "catalogue"}, {"Общие \nнастройки", "general"}, {"Настройки \nсоединения", "network"}};
 
 const QString longName = QString("Индексы и ТЦ (4 квартал 2026 год к Ханты-Мансийский автономный округ — Югра, "
                                  "Тюменская область, ТСН-2001 с изменениями и дополнениями № 1–12)");
@@ -77,12 +79,13 @@ QStringList faults(QWidget& window)
     }
     // Neither a category nor a status is ever cut; a name may be, with its tooltip.
     auto* tree = window.findChild<QTreeWidget*>("tree");
-    for (QTreeWidgetItemIterator node(tree); tree && tree->isVisibleTo(&window) && *node; ++node) {
+    for (QTreeWidgetItem* node : tree && tree->isVisibleTo(&window) ? tree->findItems("*", Qt::MatchWildcard | Qt::MatchRecursive)
+                                                                   : QList<QTreeWidgetItem*>()) {
         int depth = 1;
-        for (QTreeWidgetItem* up = (*node)->parent(); up; up = up->parent())
+        for (QTreeWidgetItem* up = node->parent(); up; up = up->parent())
             ++depth;
-        if (depth * tree->indentation() + tree->fontMetrics().horizontalAdvance((*node)->text(0)) + 8 > tree->viewport()->width())
-            found << "the category «" + (*node)->text(0) + "» is cut";
+        if (depth * tree->indentation() + tree->fontMetrics().horizontalAdvance(node->text(0)) + 8 > tree->viewport()->width())
+            found << "the category «" + node->text(0) + "» is cut";
     }
     auto* table = window.findChild<QTableWidget*>("table");
     for (int row = 0; table && table->isVisibleTo(&window) && row < table->rowCount(); ++row) {
@@ -90,10 +93,19 @@ QStringList faults(QWidget& window)
         if (table->fontMetrics().horizontalAdvance(status) + 8 > table->columnWidth(1))
             found << "the status «" + status + "» is cut";
     }
+    // Where a widget shows: what lies outside a scroll area's view is
+    // scrolled to, not drawn over its neighbours.
+    const auto shown = [&window](const QWidget* widget) {
+        QRect rect(widget->mapTo(&window, QPoint()), widget->size());
+        for (const QWidget* up = widget->parentWidget(); up && up != &window; up = up->parentWidget())
+            if (qobject_cast<const QAbstractScrollArea*>(up->parentWidget()))
+                rect &= QRect(up->mapTo(&window, QPoint()), up->size());
+        return rect;
+    };
     for (int i = 0; i < read.size(); ++i)
         for (int j = i + 1; j < read.size(); ++j) {
-            const QRect a(read[i]->mapTo(&window, QPoint()), read[i]->size());
-            const QRect b(read[j]->mapTo(&window, QPoint()), read[j]->size());
+            const QRect a = shown(read[i]);
+            const QRect b = shown(read[j]);
             if (a.intersects(b) && !read[i]->isAncestorOf(read[j]) && !read[j]->isAncestorOf(read[i]))
                 found << describe(read[i]) + " overlaps " + describe(read[j]);
         }
@@ -123,6 +135,11 @@ private slots:
         QVERIFY(m_service.listen());
         zv::setServiceBaseAddress(m_service.baseUrl());
         m_font = QApplication::font();
+    }
+
+    // A customer of both programs with long keys and folders.
+    void init()
+    {
         QSettings settings;
         for (const char* key : {"general/userik", "general/usegrand"})
             settings.setValue(key, true);
@@ -140,13 +157,15 @@ private slots:
         QTest::addColumn<Screen>("s");
         for (const QString& page : {"Загрузки", "Общие \nнастройки", "Настройки \nсоединения"}) {
             const QString name = QString(page).replace(" \n", " ");
-            QTest::addRow("%s, 1366×768", qPrintable(name)) << Screen{{1366, 728}, 1.0, page};
-            QTest::addRow("%s, 1920×1080", qPrintable(name)) << Screen{{1920, 1040}, 1.0, page};
-            QTest::addRow("%s, 1366×768 at 125 %%", qPrintable(name)) << Screen{{1093, 582}, 1.0, page};
-            QTest::addRow("%s, 1366×768 at 120 dpi", qPrintable(name)) << Screen{{1366, 728}, 1.25, page};
-            QTest::addRow("%s, 1366×768 at 150 %%", qPrintable(name)) << Screen{{911, 485}, 1.0, page};
-            QTest::addRow("%s, 1920×1080 at 144 dpi", qPrintable(name)) << Screen{{1920, 1040}, 1.5, page};
+            QTest::addRow("%s, 1366×768", qPrintable(name)) << Screen{{1366, 728}, 1.0, page, false};
+            QTest::addRow("%s, 1920×1080", qPrintable(name)) << Screen{{1920, 1040}, 1.0, page, false};
+            QTest::addRow("%s, 1366×768 at 125 %%", qPrintable(name)) << Screen{{1093, 582}, 1.0, page, false};
+            QTest::addRow("%s, 1366×768 at 120 dpi", qPrintable(name)) << Screen{{1366, 728}, 1.25, page, false};
+            QTest::addRow("%s, 1366×768 at 150 %%", qPrintable(name)) << Screen{{911, 485}, 1.0, page, false};
+            QTest::addRow("%s, 1920×1080 at 144 dpi", qPrintable(name)) << Screen{{1920, 1040}, 1.5, page, false};
         }
+        QTest::newRow("first start, 1366×768") << Screen{{1366, 728}, 1.0, "Общие \nнастройки", true};
+        QTest::newRow("first start, 1366×768 at 125 %") << Screen{{1093, 582}, 1.0, "Общие \nнастройки", true};
     }
 
     void everyPageIsReadable()
@@ -155,6 +174,8 @@ private slots:
         QFont font = m_font;
         font.setPointSizeF(m_font.pointSizeF() * s.fontScale);
         QApplication::setFont(font);
+        if (s.firstStart)
+            QSettings().clear();
         MainWindow window;
         const QRect available(QPoint(), s.available);
         window.resize(zv::initialWindowSize(window.sizeHint(), window.minimumSizeHint(), available));
@@ -173,7 +194,8 @@ private slots:
         QCoreApplication::processEvents();
         const QString folder = qEnvironmentVariable("ZV_SCREENSHOT_DIR");
         if (!folder.isEmpty() && QDir().mkpath(folder))
-            window.grab().save(folder + "/" + QString(QTest::currentDataTag()).replace(QRegularExpression("[\\s,%]+"), "_") + ".png");
+            window.grab().save(QString("%1/%2-%3x%4-%5%.png").arg(folder, s.firstStart ? "first-start" : pages.value(s.page))
+                                   .arg(s.available.width()).arg(s.available.height()).arg(int(s.fontScale * 100)));
         QVERIFY2(window.width() + zv::frameAllowanceWidth <= s.available.width() &&
                      window.height() + zv::frameAllowanceHeight <= s.available.height(),
                  qPrintable(QString("%1×%2").arg(window.width()).arg(window.height())));
