@@ -86,8 +86,9 @@ bool restoreInterruptedInstall(const QString& root);
 // (asked after restoreInterruptedInstall): nothing may be installed there
 // until a restore succeeds.
 bool interruptedInstallRemains(const QString& root);
-// What the user is told then: the folder, where the originals are kept, what
-// to do, and where the log lies.
+// What the user is told then, in a critical box of this title: the folder,
+// where the originals are kept, what to do, and where the log lies.
+inline const QString interruptedInstallTitle = QStringLiteral("Папка не восстановлена");
 QString interruptedInstallMessage(const QString& root);
 
 } // namespace zv

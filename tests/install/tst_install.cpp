@@ -585,7 +585,7 @@ private slots:
             QVERIFY(child.waitForFinished(60000) && child.exitStatus() == QProcess::CrashExit);
             QVERIFY(snapshot(rik, installWorkFolderName) != folderBefore);
             QVERIFY(f.fault == "crash" || QFile::resize(rik + "/" + installWorkFolderName + "/journal", 0));
-            QVERIFY(restoreInterruptedInstall(rik));
+            QVERIFY(interruptedInstallRemains(rik) && restoreInterruptedInstall(rik) && !interruptedInstallRemains(rik));
         } else {
             m_installer->setInstalledBases({{"0001", NORMBASE()}});
             m_installer->setOfferedEndings({endings("res", 7, 0, "Новая")});
