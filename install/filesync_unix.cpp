@@ -4,6 +4,8 @@
 
 #include <QFile>
 
+#include <cerrno>
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -17,7 +19,9 @@ bool syncOpened(const QString& path, int flags, bool dataOnly)
     if (fd < 0)
         return false;
     const bool synced = (dataOnly ? ::fdatasync(fd) : ::fsync(fd)) == 0;
+    const int error = errno;
     ::close(fd);
+    errno = error;
     return synced;
 }
 
@@ -30,7 +34,9 @@ bool syncFile(const QString& path)
 
 bool syncFolder(const QString& folder)
 {
-    return syncOpened(folder, O_RDONLY | O_DIRECTORY, false);
+    // Some file systems (network shares among them) cannot sync a folder and
+    // say so with EINVAL; they offer nothing more to wait for.
+    return syncOpened(folder, O_RDONLY | O_DIRECTORY, false) || errno == EINVAL;
 }
 
 } // namespace zv
