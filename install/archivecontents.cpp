@@ -1,5 +1,7 @@
 #include "install/archivecontents.h"
 
+#include "install/installtransaction.h"
+
 #include <QRegularExpression>
 
 namespace zv {
@@ -68,12 +70,40 @@ ArchiveContents parseTechnicalListing(const QByteArray& listing)
 
 bool isUnsafeEntryPath(const QString& path)
 {
+    // A newline would split the installation's journal line that names the
+    // file; no program folder needs such a name.
+    for (const QChar c : path) {
+        if (c.category() == QChar::Other_Control)
+            return true;
+    }
     QString normal = path;
     normal.replace(QLatin1Char('\\'), QLatin1Char('/'));
     if (normal.startsWith(QLatin1Char('/')) || normal.contains(QLatin1Char(':')))
         return true;
-    const QStringList pieces = normal.split(QLatin1Char('/'));
-    return pieces.contains(QStringLiteral(".."));
+    QStringList pieces = normal.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    pieces.removeAll(QStringLiteral("."));
+    for (QString& piece : pieces) {
+        // Windows drops trailing dots and blanks from a name: ".. " and
+        // "..." climb out as ".." does, ".zelvinora-install." is the work
+        // folder.
+        while (piece.endsWith(QLatin1Char('.')) || piece.endsWith(QLatin1Char(' ')))
+            piece.chop(1);
+        if (piece.isEmpty())
+            return true;
+    }
+    // The installation's journal and originals lie there; letter case does
+    // not tell names apart on Windows.
+    return !pieces.isEmpty() &&
+           pieces.first().compare(installWorkFolderName, Qt::CaseInsensitive) == 0;
+}
+
+QString printableEntryPath(QString path)
+{
+    for (QChar& c : path) {
+        if (c.category() == QChar::Other_Control)
+            c = QLatin1Char('?');
+    }
+    return path;
 }
 
 } // namespace zv

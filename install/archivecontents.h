@@ -24,9 +24,14 @@ struct ArchiveContents
 // that have them.
 ArchiveContents parseTechnicalListing(const QByteArray& listing);
 
-// An entry path that climbs out with "..", starts at a root ("/", "\", a
-// drive letter) or holds ":" (a drive or, on NTFS, another stream of a file).
+// An entry path that climbs out with ".." (or a name Windows reads as "..",
+// as ".. " or "..."), starts at a root ("/", "\", a drive letter), holds ":"
+// (a drive or, on NTFS, another stream of a file) or a control character (a
+// newline), or lies in an installation's work folder in any letter case.
 // Both separators count: 7za.exe on Windows takes "\" as one.
 bool isUnsafeEntryPath(const QString& path);
+
+// The path as a message can show it: control characters become "?".
+QString printableEntryPath(QString path);
 
 } // namespace zv

@@ -45,20 +45,23 @@ bool failMerge(const QString& tableName, const QString& reason)
     return false;
 }
 
-// Sets the columns on every row whose column `whereColumn` holds `whereValue`.
-bool setWhere(DbfTable& table, const QString& whereColumn, int whereValue,
-              const QVariantMap& values)
+// The rows holding the record's number: the live ones, or, when every such
+// row is marked deleted, the first of them. WinRIK hides deleted rows, so a
+// record written only over a deleted row would be installed and invisible.
+QVector<int> rowsToOverwrite(const DbfTable& table, int number)
 {
-    const int column = table.fieldIndex(whereColumn);
-    if (column < 0)
-        return false;
+    const int column = table.fieldIndex(QStringLiteral("NUM"));
+    QVector<int> live;
+    int firstDeleted = -1;
     for (int row = 0; row < table.rowCount(); ++row) {
-        if (table.record(row).value(column).toInt() != whereValue)
+        if (table.record(row).value(column).toInt() != number)
             continue;
-        if (!table.setValues(row, values))
-            return false;
+        if (!table.isDeleted(row))
+            live << row;
+        else if (firstDeleted < 0)
+            firstDeleted = row;
     }
-    return true;
+    return live.isEmpty() ? QVector<int>{firstDeleted} : live;
 }
 
 bool overwrite(DbfTable& table, const QString& tableName, const VAR& var)
@@ -66,7 +69,11 @@ bool overwrite(DbfTable& table, const QString& tableName, const VAR& var)
     QVariantMap values = columnSet(var);
     values.insert(QStringLiteral("NAIM"), decodeDosText(var.name));
     qDebug().noquote() << "mergeEndings: overwrite" << tableName << "NUM =" << var.number;
-    if (!setWhere(table, QStringLiteral("NUM"), var.number, values) || !table.save())
+    for (const int row : rowsToOverwrite(table, var.number)) {
+        if (!table.setValues(row, values) || !table.setDeleted(row, false))
+            return failMerge(tableName, table.errorString());
+    }
+    if (!table.save())
         return failMerge(tableName, table.errorString());
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include "install/installtransaction.h"
 #include "install/processcheck.h"
+#include "service/downloadroom.h"
 #include "service/logging.h"
 
 #include <QCoreApplication>
@@ -36,6 +37,11 @@ void removeArchive(const QString& archive)
 QString nameOf(const QString& archive)
 {
     return QFileInfo(archive).fileName();
+}
+
+QString logPath()
+{
+    return QDir::toNativeSeparators(supportLogFilePath());
 }
 
 } // namespace
@@ -89,8 +95,8 @@ bool Installer::installFile(const QString& archive, const QString& itemClass)
     // Steps that know better say so themselves; every other failure still
     // names the archive, and the log has the details.
     if (m_failureReason.isEmpty())
-        m_failureReason = QStringLiteral("Не удалось установить %1, подробности в журнале")
-                              .arg(QFileInfo(archive).fileName());
+        m_failureReason = QStringLiteral("Не удалось установить %1, подробности в журнале: %2")
+                              .arg(nameOf(archive), logPath());
     return false;
 }
 
@@ -106,14 +112,25 @@ bool Installer::installAllOrNothing(const QString& archive, const QString& itemC
         return false;
     InstallTransaction transaction(plan.root);
     if (!transaction.begin())
-        return refuse(QStringLiteral("Не удалось подготовить установку в папке ") + plan.root,
+        return refuse(transaction.failureReason().isEmpty()
+                          ? QStringLiteral("Не удалось подготовить установку в папке %1, "
+                                           "подробности в журнале: %2")
+                                .arg(QDir::toNativeSeparators(plan.root), logPath())
+                          : transaction.failureReason(),
                       QStringLiteral("installFile: no work folder (") + archive + QLatin1Char(')'));
-    if (!unpackAndPlace(archive, plan, transaction) || !followUp(archive, plan, transaction)) {
+    if (!unpackAndPlace(archive, plan, transaction) || !followUp(archive, plan, transaction) ||
+        !transaction.commit()) {
+        // A full disk or a forbidden name says more than the step it hit.
+        if (!transaction.failureReason().isEmpty())
+            m_failureReason = QStringLiteral("Установка %1 отменена. ").arg(nameOf(archive)) +
+                              transaction.failureReason();
         if (!transaction.rollback())
-            m_failureReason += QStringLiteral(" Папка будет восстановлена при следующем запуске.");
+            m_failureReason += QStringLiteral(" Папку %1 не удалось вернуть в прежний вид, "
+                                              "при следующем запуске будет ещё одна попытка; "
+                                              "подробности в журнале: %2")
+                                   .arg(QDir::toNativeSeparators(plan.root), logPath());
         return false;
     }
-    transaction.commit();
     removeArchive(archive);
     if (m_progress)
         m_progress(100);
@@ -130,9 +147,10 @@ bool Installer::unpackAndPlace(const QString& archive, const Plan& plan,
     SevenZipEnd end = SevenZipEnd::Done;
     if (!extractArchive(process, plan.command, archive, transaction.stagingFolder(), run, &end))
         return sevenZipFailed(archive, end,
-                              QStringLiteral("Не удалось распаковать архив (нет места на диске "
-                                             "или нет доступа к папке): ") +
-                                  nameOf(archive));
+                              QStringLiteral("Не удалось распаковать архив %1 в папку %2: нет "
+                                             "места на диске %3 или нет доступа к папке")
+                                  .arg(nameOf(archive), QDir::toNativeSeparators(plan.root),
+                                       volumeNameOf(plan.root)));
     // WinRIK may have been started while 7-Zip worked.
     if (plan.root == m_rikFolder && probeProcess(winrikImageName))
         return refuse(QStringLiteral("Закройте программу WinRIK и повторите установку."),

@@ -64,12 +64,15 @@ private:
         QString prefix;
         QString command = QStringLiteral("x");
         QString baseKey;
+        // The base's nb.ini as the archive brings it; empty when it brings
+        // none.
+        QString broughtNbIni;
         VAR record;
     };
 
     bool installAllOrNothing(const QString& archive, const QString& itemClass);
     bool planFor(const QString& archive, const QString& itemClass, Plan& plan);
-    bool checkArchive(const QString& archive, const Plan& plan);
+    bool checkArchive(const QString& archive, Plan& plan);
     bool unpackAndPlace(const QString& archive, const Plan& plan, InstallTransaction& transaction);
     bool followUp(const QString& archive, const Plan& plan, InstallTransaction& transaction);
     bool stampNrsp(const QString& archive, const Plan& plan, InstallTransaction& transaction);
@@ -77,7 +80,8 @@ private:
     bool mergeRecord(const QString& archive, const Plan& plan, InstallTransaction& transaction);
     bool startOwnSetup(const QString& archive);
 
-    bool baseFolderKnown(const Plan& plan, const QStringList& entries) const;
+    bool baseFolderKnown(Plan& plan, const QStringList& entries) const;
+    QString baseNbIni(const Plan& plan);
     bool enoughSpace(const QString& archive, const Plan& plan, qint64 unpacked);
     bool stopped(const QString& archive);
     bool sevenZipFailed(const QString& archive, SevenZipEnd end, const QString& reason);

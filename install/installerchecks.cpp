@@ -89,7 +89,7 @@ bool Installer::planFor(const QString& archive, const QString& itemClass, Plan& 
     return true;
 }
 
-bool Installer::checkArchive(const QString& archive, const Plan& plan)
+bool Installer::checkArchive(const QString& archive, Plan& plan)
 {
     // WinRIK keeps its tables open and would work on with a half-changed
     // folder; it may have been started after the client.
@@ -113,7 +113,8 @@ bool Installer::checkArchive(const QString& archive, const Plan& plan)
         return sevenZipFailed(archive, SevenZipEnd::Failed, damaged);
     }
     if (!contents.unsafeEntry.isEmpty())
-        return refuse(QStringLiteral("Архив содержит недопустимый путь «") + contents.unsafeEntry +
+        return refuse(QStringLiteral("Архив содержит недопустимый путь «") +
+                          printableEntryPath(contents.unsafeEntry) +
                           QStringLiteral("», установка отменена: ") + nameOf(archive),
                       QStringLiteral("installFile: entry leads out of the folder or is a link: ") +
                           contents.unsafeEntry + " (" + archive + QLatin1Char(')'));
@@ -125,9 +126,10 @@ bool Installer::checkArchive(const QString& archive, const Plan& plan)
     return enoughSpace(archive, plan, contents.unpackedSize) && !stopped(archive);
 }
 
-// The base an НР и СП or base archive is for must be found: already in the
-// folder, or brought by the archive itself.
-bool Installer::baseFolderKnown(const Plan& plan, const QStringList& entries) const
+// The base an НР и СП or base archive is for must be found: brought by the
+// archive itself (then that nb.ini is the base's, whatever copies of the base
+// the folder keeps elsewhere), or already in the folder.
+bool Installer::baseFolderKnown(Plan& plan, const QStringList& entries) const
 {
     if (plan.baseKey.isEmpty())
         return true;
@@ -135,9 +137,10 @@ bool Installer::baseFolderKnown(const Plan& plan, const QStringList& entries) co
     for (QString entry : entries) {
         entry.replace(QLatin1Char('\\'), QLatin1Char('/'));
         if (entry.endsWith(QLatin1String("/nb.ini"), Qt::CaseInsensitive))
-            brought << plan.root + QLatin1Char('/') + entry;
+            brought << QDir::cleanPath(plan.root + QLatin1Char('/') + entry);
     }
-    if (!firstNbIniEndingIn(brought, plan.baseKey).isEmpty())
+    plan.broughtNbIni = firstNbIniEndingIn(brought, plan.baseKey);
+    if (!plan.broughtNbIni.isEmpty())
         return true;
     QStringList found = m_nbIniPaths;
     scanNbIni(QDir(plan.root), found);

@@ -35,10 +35,19 @@ bool Installer::followUp(const QString& archive, const Plan& plan, InstallTransa
     return true;
 }
 
-bool Installer::stampNrsp(const QString& archive, const Plan& plan, InstallTransaction& transaction)
+// The nb.ini the archive brought; only without one, the first of the folder
+// whose name ends in the base's key.
+QString Installer::baseNbIni(const Plan& plan)
 {
     scanNbIni(QDir(plan.root), m_nbIniPaths);
-    const QString nbIni = firstNbIniEndingIn(m_nbIniPaths, plan.baseKey);
+    if (!plan.broughtNbIni.isEmpty() && QFileInfo(plan.broughtNbIni).isFile())
+        return plan.broughtNbIni;
+    return firstNbIniEndingIn(m_nbIniPaths, plan.baseKey);
+}
+
+bool Installer::stampNrsp(const QString& archive, const Plan& plan, InstallTransaction& transaction)
+{
+    const QString nbIni = baseNbIni(plan);
     const QString baseFolder = nbIni.chopped(7);
     if (nbIni.isEmpty() || !transaction.keepOriginal(baseFolder + QStringLiteral("/dealer.ini")) ||
         !stampNrspDate(baseFolder, archive))
@@ -52,8 +61,7 @@ bool Installer::stampNrsp(const QString& archive, const Plan& plan, InstallTrans
 bool Installer::registerBase(const QString& archive, const Plan& plan,
                              InstallTransaction& transaction)
 {
-    scanNbIni(QDir(plan.root), m_nbIniPaths);
-    const QString nbIni = firstNbIniEndingIn(m_nbIniPaths, plan.baseKey);
+    const QString nbIni = baseNbIni(plan);
     if (nbIni.isEmpty())
         return refuse(QStringLiteral("Не найдена папка нормативной базы для архива: ") +
                           nameOf(archive),

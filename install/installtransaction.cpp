@@ -1,7 +1,11 @@
 #include "install/installtransaction.h"
 
+#include "install/archivecontents.h"
+#include "install/filesync.h"
+#include "service/downloadroom.h"
 #include "service/logging.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -11,12 +15,15 @@ namespace zv {
 
 namespace {
 
-// Journal lines: "<kind> <path below root>". "restore": the original lies
-// in the backup (when it got there) and goes back; "remove": the path did
-// not exist before; "folder": a folder created for new files.
+// Journal lines: "<kind> <path below root, percent-encoded>[ <identity>]".
+// "restore": the original lies in the backup (when it got there) and goes
+// back; "remove": the path did not exist before, and holds the file of that
+// identity once the move is made; "folder": a folder created for new files;
+// "commit": the installation is kept, only the work folder is left to go.
 const QString restoreKind = QStringLiteral("restore");
 const QString removeKind = QStringLiteral("remove");
 const QString folderKind = QStringLiteral("folder");
+const QString commitKind = QStringLiteral("commit");
 
 QString workFolderOf(const QString& root)
 {
@@ -30,6 +37,12 @@ QString backupOf(const QString& work)
 {
     return work + QStringLiteral("/backup");
 }
+// Copies are made here and renamed into the backup once whole, so the
+// backup never holds half a file.
+QString copyingOf(const QString& work)
+{
+    return work + QStringLiteral("/copying");
+}
 
 bool moveFile(const QString& from, const QString& to)
 {
@@ -37,47 +50,154 @@ bool moveFile(const QString& from, const QString& to)
     return QFile::rename(from, to);
 }
 
-// Undoes the journal's entries from the last to the first. Every entry is
-// tried even after a failure, so as much as possible is back at once.
-bool undoJournal(const QString& root, const QString& work)
+// Size and modification time: a rename keeps both, so the file a "remove"
+// line names is known again after a crash.
+QString identityOf(const QString& path)
+{
+    const QFileInfo file(path);
+    return QString::number(file.size()) + QLatin1Char(':') +
+           QString::number(file.lastModified().toMSecsSinceEpoch());
+}
+
+// Blanks, newlines and every other byte outside letters, digits and "-._~/"
+// are written as %XX, so one path is always one field of one line.
+QByteArray journalLine(const QString& kind, const QString& relative, const QString& identity)
+{
+    QByteArray line = kind.toLatin1() + ' ' + relative.toUtf8().toPercentEncoding("/");
+    if (!identity.isEmpty())
+        line += ' ' + identity.toLatin1();
+    return line + '\n';
+}
+
+struct JournalEntry
+{
+    QString kind;
+    QString relative;
+    QString identity;
+};
+
+// The journal's entries; an entry whose path would lead out of root or into
+// the work folder is left out and logged. False when there is no journal or
+// it cannot be read.
+bool readJournal(const QString& work, QVector<JournalEntry>& entries)
 {
     QFile journal(journalOf(work));
     if (!journal.open(QIODevice::ReadOnly))
-        return !journal.exists();
-    QStringList lines = QString::fromUtf8(journal.readAll()).split(QLatin1Char('\n'));
-    journal.close();
-    bool allBack = true;
-    for (auto line = lines.crbegin(); line != lines.crend(); ++line) {
-        const int blank = line->indexOf(QLatin1Char(' '));
-        if (blank < 0)
+        return false;
+    const QList<QByteArray> lines = journal.readAll().split('\n');
+    for (const QByteArray& line : lines) {
+        const QList<QByteArray> fields = line.split(' ');
+        if (fields.size() == 1 && fields.first() == commitKind.toLatin1()) {
+            entries.append({commitKind, QString(), QString()});
             continue;
-        const QString kind = line->left(blank);
-        const QString relative = line->mid(blank + 1);
-        const QString path = root + QLatin1Char('/') + relative;
-        const QString original = backupOf(work) + QLatin1Char('/') + relative;
-        bool back = true;
-        if (kind == folderKind) {
-            if (QFileInfo(path).isDir() && QDir(path).isEmpty())
-                back = QDir(root).rmdir(relative);
-        } else if (kind == removeKind) {
-            back = !QFileInfo::exists(path) || QFile::remove(path);
-        } else if (kind == restoreKind && QFileInfo::exists(original)) {
-            back = (!QFileInfo::exists(path) || QFile::remove(path)) && moveFile(original, path);
         }
-        if (!back) {
-            ZV_ERROR() << "installFile: cannot put back " << QDir::toNativeSeparators(path);
+        if (fields.size() < 2 || fields.size() > 3)
+            continue;
+        const JournalEntry entry{QString::fromLatin1(fields.at(0)),
+                                 QString::fromUtf8(QByteArray::fromPercentEncoding(fields.at(1))),
+                                 QString::fromLatin1(fields.value(2))};
+        if (entry.relative.isEmpty() || isUnsafeEntryPath(entry.relative)) {
+            ZV_ERROR() << "installFile: a journal line leading out of the folder is ignored: "
+                       << QString::fromLatin1(line);
+            continue;
+        }
+        entries.append(entry);
+    }
+    return true;
+}
+
+// Undoes one journal entry; the folders it changed go into touched.
+bool undoEntry(const QString& root, const QString& work, const JournalEntry& entry,
+               QSet<QString>& touched)
+{
+    const QString path = root + QLatin1Char('/') + entry.relative;
+    const QString original = backupOf(work) + QLatin1Char('/') + entry.relative;
+    const QFileInfo current(path);
+    touched.insert(current.absolutePath());
+    if (entry.kind == folderKind) {
+        if (current.isDir() && !current.isSymLink() && QDir(path).isEmpty())
+            return QDir(root).rmdir(entry.relative);
+    } else if (entry.kind == removeKind) {
+        if (!current.exists() && !current.isSymLink())
+            return true;
+        // Not the file this installation moved there: someone else's, kept.
+        if (!entry.identity.isEmpty() && identityOf(path) != entry.identity) {
+            ZV_WARNING() << "installFile: not removed, it is not the installed file: "
+                         << QDir::toNativeSeparators(path);
+            return true;
+        }
+        return QFile::remove(path);
+    } else if (entry.kind == restoreKind && QFileInfo::exists(original)) {
+        return (!current.exists() || QFile::remove(path)) && moveFile(original, path);
+    }
+    return true;
+}
+
+// Every file still in the backup is an original whose way back the journal
+// lost (a power cut before its line reached the disk): it goes back too.
+bool putBackLeftOriginals(const QString& root, const QString& work, QSet<QString>& touched)
+{
+    const QString backup = backupOf(work);
+    QDirIterator files(backup, QDir::Files | QDir::Hidden | QDir::System,
+                       QDirIterator::Subdirectories);
+    bool allBack = true;
+    while (files.hasNext()) {
+        const QString relative = QDir(backup).relativeFilePath(files.next());
+        if (isUnsafeEntryPath(relative))
+            continue;
+        allBack = undoEntry(root, work, {restoreKind, relative, QString()}, touched) && allBack;
+    }
+    return allBack;
+}
+
+// Puts root back as it was before the installation whose work folder is
+// there, or, when its journal says it was kept (and the commit is to be
+// honoured: not in the installation's own rollback), does nothing.
+// Every entry is tried even after a failure, so as much as possible is back
+// at once. False when something could not be put back: the work folder then
+// stays for the next try.
+bool undoInstallation(const QString& root, const QString& work, bool honourCommit)
+{
+    QVector<JournalEntry> entries;
+    const bool journalRead = readJournal(work, entries);
+    if (!journalRead && QFileInfo::exists(journalOf(work)))
+        ZV_ERROR() << "installFile: the journal cannot be read, the originals are put back: "
+                   << QDir::toNativeSeparators(journalOf(work));
+    for (const JournalEntry& entry : entries) {
+        if (entry.kind == commitKind && honourCommit)
+            return true;
+    }
+    bool allBack = true;
+    QSet<QString> touched;
+    for (auto entry = entries.crbegin(); entry != entries.crend(); ++entry) {
+        if (!undoEntry(root, work, *entry, touched)) {
+            ZV_ERROR() << "installFile: cannot put back "
+                       << QDir::toNativeSeparators(root + QLatin1Char('/') + entry->relative);
             allBack = false;
         }
     }
+    allBack = putBackLeftOriginals(root, work, touched) && allBack;
+    // The journal may go only once the moves back are on the disk.
+    for (const QString& folder : qAsConst(touched))
+        syncFolder(folder);
     return allBack;
 }
 
 bool removeWorkFolder(const QString& work)
 {
-    // The journal goes first: without it what is left is only litter.
+    // The originals go first, then the journal: whatever a crash leaves
+    // after that is only litter, never an original to bring back over a
+    // kept installation.
+    if (!QDir(backupOf(work)).removeRecursively())
+        return false;
     if (QFileInfo::exists(journalOf(work)) && !QFile::remove(journalOf(work)))
         return false;
     return QDir(work).removeRecursively();
+}
+
+QString logPathText()
+{
+    return QDir::toNativeSeparators(supportLogFilePath());
 }
 
 } // namespace
@@ -95,13 +215,16 @@ InstallTransaction::~InstallTransaction()
 
 bool InstallTransaction::begin()
 {
-    if (!restoreInterruptedInstall(m_root))
+    if (!restoreInterruptedInstall(m_root)) {
+        m_failureReason = interruptedInstallMessage(m_root);
         return fail(m_work, QStringLiteral("an earlier installation could not be undone"));
+    }
     QFile journal(journalOf(m_work));
+    // The journal's own entry must be on the disk before anything it guards.
     if (!QDir().mkpath(stagingFolder()) || !QDir().mkpath(backupOf(m_work)) ||
-        !journal.open(QIODevice::WriteOnly)) {
+        !journal.open(QIODevice::WriteOnly) || !syncFolder(m_work) || !syncFolder(m_root)) {
         QDir(m_work).removeRecursively();
-        return fail(m_work, QStringLiteral("cannot create the work folder"));
+        return failOnDisk(m_work, QStringLiteral("cannot create the work folder"));
     }
     m_open = true;
     return true;
@@ -121,8 +244,18 @@ bool InstallTransaction::placeStaged(const QString& prefix)
     while (files.hasNext())
         relatives << QDir(staging).relativeFilePath(files.next());
     relatives.sort();
+    // 7-Zip lists some names otherwise than it writes them (a newline
+    // shown as "_"): what it wrote is checked before anything moves.
+    for (const QString& relative : qAsConst(relatives)) {
+        if (isUnsafeEntryPath(relative)) {
+            m_failureReason = QStringLiteral("Архив содержит недопустимое имя файла «%1».")
+                                  .arg(printableEntryPath(relative));
+            return fail(staging + QLatin1Char('/') + printableEntryPath(relative),
+                        QStringLiteral("an unpacked name is not allowed"));
+        }
+    }
     const QString base = prefix.isEmpty() ? QString() : QDir::cleanPath(prefix) + QLatin1Char('/');
-    for (const QString& relative : relatives) {
+    for (const QString& relative : qAsConst(relatives)) {
         if (!placeFile(staging + QLatin1Char('/') + relative, base + relative))
             return false;
     }
@@ -140,12 +273,13 @@ bool InstallTransaction::placeFile(const QString& staged, const QString& relativ
     if (existing.exists() || existing.isSymLink()) {
         if (!note(restoreKind, relative) ||
             !moveFile(target, backupOf(m_work) + QLatin1Char('/') + relative))
-            return fail(target, QStringLiteral("cannot set the replaced file aside"));
-    } else if (!note(removeKind, relative)) {
+            return failOnDisk(target, QStringLiteral("cannot set the replaced file aside"));
+    } else if (!note(removeKind, relative, identityOf(staged))) {
         return false;
     }
     if (!moveFile(staged, target))
-        return fail(target, QStringLiteral("cannot move the new file in"));
+        return failOnDisk(target, QStringLiteral("cannot move the new file in"));
+    m_touched.insert(existing.absolutePath());
     return true;
 }
 
@@ -160,7 +294,8 @@ bool InstallTransaction::makeFolders(const QString& relative)
         if (folder.isDir())
             continue;
         if (folder.exists() || !note(folderKind, walked) || !QDir(m_root).mkdir(walked))
-            return fail(folder.filePath(), QStringLiteral("cannot create the folder"));
+            return failOnDisk(folder.filePath(), QStringLiteral("cannot create the folder"));
+        m_touched.insert(folder.absolutePath());
     }
     return true;
 }
@@ -172,20 +307,22 @@ bool InstallTransaction::keepOriginal(const QString& path)
         return fail(path, QStringLiteral("not below the program folder"));
     if (m_noted.contains(relative))
         return true;
+    m_touched.insert(QFileInfo(path).absolutePath());
     if (!QFileInfo::exists(path))
         return note(removeKind, relative);
     const QString original = backupOf(m_work) + QLatin1Char('/') + relative;
-    const QString partial = original + QStringLiteral(".part");
+    const QString partial = copyingOf(m_work) + QLatin1Char('/') + relative;
     QDir().mkpath(QFileInfo(original).absolutePath());
-    // The copy becomes the backup only once whole, so a rollback never puts
-    // half a table back.
+    QDir().mkpath(QFileInfo(partial).absolutePath());
     QFile::remove(partial);
     // QFile::copy reports a copy cut short by a full disk as done; the sizes
-    // tell.
+    // tell. The copy and its place in the backup are on the disk before the
+    // original is changed in place.
     if (!note(restoreKind, relative) || !QFile::copy(path, partial) ||
-        QFileInfo(partial).size() != QFileInfo(path).size() || !QFile::rename(partial, original)) {
+        QFileInfo(partial).size() != QFileInfo(path).size() || !syncFile(partial) ||
+        !QFile::rename(partial, original) || !syncFolder(QFileInfo(original).absolutePath())) {
         QFile::remove(partial);
-        return fail(path, QStringLiteral("cannot keep a copy of the original"));
+        return failOnDisk(path, QStringLiteral("cannot keep a copy of the original"));
     }
     return true;
 }
@@ -199,9 +336,10 @@ bool InstallTransaction::setAside(const QString& path)
     // was there before.
     if (m_noted.contains(relative))
         return QFile::remove(path) || fail(path, QStringLiteral("cannot remove the file"));
+    m_touched.insert(QFileInfo(path).absolutePath());
     if (!note(restoreKind, relative) ||
         !moveFile(path, backupOf(m_work) + QLatin1Char('/') + relative))
-        return fail(path, QStringLiteral("cannot set the file aside"));
+        return failOnDisk(path, QStringLiteral("cannot set the file aside"));
     return true;
 }
 
@@ -210,7 +348,7 @@ bool InstallTransaction::rollback()
     if (!m_open)
         return true;
     m_open = false;
-    if (!undoJournal(m_root, m_work))
+    if (!undoInstallation(m_root, m_work, false))
         return false;
     return removeWorkFolder(m_work);
 }
@@ -219,6 +357,13 @@ bool InstallTransaction::commit()
 {
     if (!m_open)
         return false;
+    // The new files' places must be on the disk before the originals go.
+    for (const QString& folder : qAsConst(m_touched)) {
+        if (!syncFolder(folder))
+            return failOnDisk(folder, QStringLiteral("cannot write the folder to the disk"));
+    }
+    if (!note(commitKind, QString()))
+        return false;
     m_open = false;
     if (!removeWorkFolder(m_work))
         ZV_WARNING() << "installFile: the work folder could not be removed: "
@@ -226,16 +371,21 @@ bool InstallTransaction::commit()
     return true;
 }
 
-bool InstallTransaction::note(const QString& kind, const QString& relative)
+bool InstallTransaction::note(const QString& kind, const QString& relative,
+                              const QString& identity)
 {
     QFile journal(journalOf(m_work));
-    // Flushed before the change it announces: a crash right after the
-    // change still finds it noted.
+    const QByteArray line = kind == commitKind ? QByteArray("commit\n")
+                                               : journalLine(kind, relative, identity);
+    // On the disk before the change it announces: a crash or a power cut
+    // right after the change still finds it noted.
     if (!journal.open(QIODevice::WriteOnly | QIODevice::Append) ||
-        journal.write((kind + QLatin1Char(' ') + relative + QLatin1Char('\n')).toUtf8()) < 0 ||
-        !journal.flush())
-        return fail(journalOf(m_work), QStringLiteral("cannot write the journal"));
-    if (kind != folderKind)
+        journal.write(line) != line.size() || !journal.flush())
+        return failOnDisk(journalOf(m_work), QStringLiteral("cannot write the journal"));
+    journal.close();
+    if (!syncFile(journalOf(m_work)))
+        return failOnDisk(journalOf(m_work), QStringLiteral("cannot write the journal"));
+    if (kind == restoreKind || kind == removeKind)
         m_noted.insert(relative);
     return true;
 }
@@ -243,8 +393,7 @@ bool InstallTransaction::note(const QString& kind, const QString& relative)
 QString InstallTransaction::relativeOf(const QString& path) const
 {
     const QString relative = QDir(m_root).relativeFilePath(QDir::cleanPath(path));
-    if (relative.startsWith(QLatin1String("..")) || QDir::isAbsolutePath(relative) ||
-        relative.startsWith(installWorkFolderName))
+    if (QDir::isAbsolutePath(relative) || isUnsafeEntryPath(relative))
         return QString();
     return relative;
 }
@@ -256,21 +405,46 @@ bool InstallTransaction::fail(const QString& path, const QString& what)
     return false;
 }
 
+bool InstallTransaction::failOnDisk(const QString& path, const QString& what)
+{
+    if (m_failureReason.isEmpty() && diskIsFullAt(m_root))
+        m_failureReason = QStringLiteral("На диске %1 не осталось свободного места, файл %2 не "
+                                         "записан. Освободите место и повторите установку.")
+                              .arg(volumeNameOf(m_root), QDir::toNativeSeparators(path));
+    return fail(path, what);
+}
+
 bool restoreInterruptedInstall(const QString& root)
 {
     const QString work = workFolderOf(QDir::cleanPath(root));
     if (root.isEmpty() || !QFileInfo::exists(work))
         return true;
-    if (QFileInfo::exists(journalOf(work))) {
-        ZV_WARNING() << "installFile: an unfinished installation is undone in "
-                     << QDir::toNativeSeparators(root);
-        if (!undoJournal(QDir::cleanPath(root), work)) {
-            ZV_ERROR() << "installFile: the unfinished installation could not be undone in "
-                       << QDir::toNativeSeparators(root);
-            return false;
-        }
+    ZV_WARNING() << "installFile: an unfinished installation is undone in "
+                 << QDir::toNativeSeparators(root);
+    if (!undoInstallation(QDir::cleanPath(root), work, true)) {
+        ZV_ERROR() << "installFile: the unfinished installation could not be undone in "
+                   << QDir::toNativeSeparators(root);
+        return false;
     }
     return removeWorkFolder(work);
+}
+
+bool interruptedInstallRemains(const QString& root)
+{
+    return !root.isEmpty() && QFileInfo::exists(workFolderOf(QDir::cleanPath(root)));
+}
+
+QString interruptedInstallMessage(const QString& root)
+{
+    const QString folder = QDir::toNativeSeparators(QDir::cleanPath(root));
+    return QStringLiteral("Прерванную установку в папке %1 не удалось отменить: часть файлов не "
+                          "вернулась на место. Прежние файлы сохранены в папке %2. Закройте "
+                          "программы, которые могут держать файлы этой папки (WinRIK), проверьте "
+                          "права на неё и свободное место на диске и перезапустите Личный "
+                          "кабинет Зелвинора. Пока папка не восстановлена, установка в неё "
+                          "невозможна. Подробности в журнале: %3")
+        .arg(folder, QDir::toNativeSeparators(workFolderOf(QDir::cleanPath(root))),
+             logPathText());
 }
 
 } // namespace zv

@@ -9,7 +9,10 @@
 // the unpacked files ("staging"), the originals they replace or that the
 // follow-up work changes ("backup"), and a journal. Each change is written
 // to the journal before it is made, so an installation cut short by a crash
-// or a power cut is undone from the journal at the next start.
+// or a power cut is undone from the journal at the next start. The journal
+// reaches the disk before each change it announces, and names only paths
+// below the program folder outside the work folder; the undo acts on no
+// other line, and removes no file but the one the installation moved in.
 namespace zv {
 
 // The work folder's name; folder scans of the installer skip it.
@@ -48,24 +51,44 @@ public:
 
     // The file the last failed step was about (for the user's message).
     QString failedPath() const { return m_failedPath; }
+    // A sentence for the user when the failure has a cause of its own (a
+    // full disk, a name no program folder may hold, an earlier installation
+    // not undone); empty otherwise.
+    QString failureReason() const { return m_failureReason; }
 
 private:
-    bool note(const QString& kind, const QString& relative);
+    bool note(const QString& kind, const QString& relative, const QString& identity = QString());
     bool placeFile(const QString& staged, const QString& relative);
     bool makeFolders(const QString& relative);
     QString relativeOf(const QString& path) const;
     bool fail(const QString& path, const QString& what);
+    // As fail(), saying so to the user when the disk is full.
+    bool failOnDisk(const QString& path, const QString& what);
 
     QString m_root;
     QString m_work;
     bool m_open = false;
     QString m_failedPath;
+    QString m_failureReason;
+    // Folders that gained or lost an entry: on the disk before the commit.
+    QSet<QString> m_touched;
     // Paths whose way back is already in the journal.
     QSet<QString> m_noted;
 };
 
 // Undoes an installation that a crash left unfinished below root, and
-// removes what a finished one left behind. True when the folder is clean.
+// removes what a finished one left behind. Originals the journal lost track
+// of (a journal missing, cut short or unreadable) are put back as well. True
+// when the folder is clean.
 bool restoreInterruptedInstall(const QString& root);
+
+// True while root still holds an installation that could not be undone
+// (asked after restoreInterruptedInstall): nothing may be installed there
+// until a restore succeeds.
+bool interruptedInstallRemains(const QString& root);
+// What the user is told then, in a critical box of this title: the folder,
+// where the originals are kept, what to do, and where the log lies.
+inline const QString interruptedInstallTitle = QStringLiteral("Папка не восстановлена");
+QString interruptedInstallMessage(const QString& root);
 
 } // namespace zv

@@ -1,5 +1,6 @@
 #include "service/downloadroom.h"
 
+#include <QDir>
 #include <QLocale>
 #include <QStorageInfo>
 
@@ -39,6 +40,20 @@ QString number(double value, int decimals)
 }
 } // namespace
 
+QString volumeNameOf(const QString& folder)
+{
+    const QStorageInfo volume(folder);
+    return QDir::toNativeSeparators(volume.isValid() ? volume.rootPath() : folder);
+}
+
+bool diskIsFullAt(const QString& folder)
+{
+    // Below a megabyte the file system's own reserve and the next table
+    // copy no longer fit; a failure there is not worth another try.
+    const qint64 available = freeSpaceAt(folder);
+    return available >= 0 && available < 1024 * 1024;
+}
+
 QString sizeText(qint64 bytes, int fixedDecimals)
 {
     if (bytes < 1024)
@@ -66,8 +81,8 @@ QString roomShortfall(const QString& folder, qint64 needed)
     const qint64 available = freeSpaceAt(folder);
     if (needed <= 0 || available < 0 || needed <= available)
         return QString();
-    return QStringLiteral("Недостаточно места на диске: нужно %1, свободно %2")
-        .arg(sizeText(needed), sizeText(available));
+    return QStringLiteral("Недостаточно места на диске %1: нужно %2, свободно %3")
+        .arg(volumeNameOf(folder), sizeText(needed), sizeText(available));
 }
 
 } // namespace zv

@@ -174,11 +174,18 @@ bool FileDownload::run(QNetworkAccessManager& manager, const QString& relativePa
             return;
         qint64 start = 0;
         if (status() == 206) {
-            if (offset == 0 || rangeStartOf(*reply) != offset || validatorOf(*reply) != validator) {
+            // Only the exact rest of the same version makes the file whole: a
+            // shorter range joined to the part would be taken for the file.
+            const ContentRange range = contentRangeOf(*reply);
+            const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+            if (!continuesTheFile(range, offset) || validatorOf(*reply) != validator ||
+                (length.isValid() && length.toLongLong() != range.total - offset)) {
                 stopWith(QStringLiteral("Сервис прислал не ту часть файла, загрузка начнётся "
                                         "заново"),
-                         QStringLiteral("downloadFile: the range answered does not continue ") +
-                             part.partPath(),
+                         QStringLiteral("downloadFile: the range answered (") +
+                             QString::fromLatin1(reply->rawHeader("Content-Range")) +
+                             QStringLiteral(") is not the rest of ") + part.partPath() +
+                             QStringLiteral(" from byte ") + QString::number(offset),
                          false);
                 return;
             }
@@ -290,7 +297,26 @@ bool FileDownload::run(QNetworkAccessManager& manager, const QString& relativePa
                              .arg(announced.toLongLong());
         }
     }
-    if (failure.isEmpty() && reply->error() != QNetworkReply::NoError) {
+    // A part that already is the whole file leaves nothing to ask for: the
+    // service refuses a range past the end, and the part is the file.
+    bool partIsWhole = false;
+    if (failure.isEmpty() && status() == 416) {
+        const QByteArray answered = validatorOf(*reply);
+        partIsWhole = offset > 0 && contentRangeOf(*reply).total == offset &&
+                      (answered.isEmpty() || answered == validator);
+        if (partIsWhole) {
+            ZV_INFO() << "downloadFile: the part kept is the whole file: " << relativePath;
+            emit progress(offset, offset);
+        } else {
+            failure = QStringLiteral("Сервис не смог продолжить загрузку с места обрыва, файл "
+                                     "будет скачан заново");
+            failureLog = QStringLiteral("downloadFile: the range from byte %1 was refused (%2)")
+                             .arg(offset)
+                             .arg(QString::fromLatin1(reply->rawHeader("Content-Range")));
+            keepPart = false;
+        }
+    }
+    if (failure.isEmpty() && !partIsWhole && reply->error() != QNetworkReply::NoError) {
         failure = networkFailureReason(*reply, relativePath);
         failureLog = QStringLiteral("downloadFile: ") + reply->errorString();
         // A dropped connection leaves a part worth continuing; an error

@@ -79,15 +79,34 @@ QByteArray validatorOf(const QNetworkReply& reply)
     return reply.rawHeader("Last-Modified").trimmed();
 }
 
-qint64 rangeStartOf(const QNetworkReply& reply)
+ContentRange contentRangeOf(const QNetworkReply& reply)
 {
-    const QByteArray range = reply.rawHeader("Content-Range").trimmed();
-    if (!range.startsWith("bytes "))
-        return -1;
-    const int dash = range.indexOf('-');
+    ContentRange range;
+    const QByteArray header = reply.rawHeader("Content-Range").trimmed();
+    const int slash = header.indexOf('/');
+    if (!header.startsWith("bytes ") || slash < 0)
+        return range;
+    const QByteArray span = header.mid(6, slash - 6).trimmed();
     bool ok = false;
-    const qint64 start = range.mid(6, dash - 6).toLongLong(&ok);
-    return ok && dash > 6 ? start : -1;
+    const qint64 total = header.mid(slash + 1).trimmed().toLongLong(&ok);
+    if (ok && total >= 0)
+        range.total = total;
+    const int dash = span.indexOf('-');
+    bool firstOk = false;
+    bool lastOk = false;
+    const qint64 first = span.left(dash).toLongLong(&firstOk);
+    const qint64 last = span.mid(dash + 1).toLongLong(&lastOk);
+    if (dash > 0 && firstOk && lastOk && first >= 0 && first <= last) {
+        range.first = first;
+        range.last = last;
+    }
+    return range;
+}
+
+bool continuesTheFile(const ContentRange& range, qint64 offset)
+{
+    return offset > 0 && range.first == offset && range.total > offset &&
+           range.last == range.total - 1;
 }
 
 } // namespace zv

@@ -43,8 +43,19 @@ private:
 // when it has neither (a weak ETag cannot ask for a range).
 QByteArray validatorOf(const QNetworkReply& reply);
 
-// The first byte of a 206 answer's Content-Range ("bytes 500-999/1000" gives
-// 500); -1 when the header is missing or malformed.
-qint64 rangeStartOf(const QNetworkReply& reply);
+// An answer's Content-Range: "bytes 500-999/1000" gives 500, 999 and 1000,
+// "bytes */1000" (a range refused) only the total; -1 for what the header
+// does not say or when it is missing or malformed.
+struct ContentRange
+{
+    qint64 first = -1;
+    qint64 last = -1;
+    qint64 total = -1;
+};
+ContentRange contentRangeOf(const QNetworkReply& reply);
+
+// A 206 answer is the rest of the file after the offset bytes kept: from
+// that byte to the last one of a file whose total it names.
+bool continuesTheFile(const ContentRange& range, qint64 offset);
 
 } // namespace zv

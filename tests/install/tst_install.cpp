@@ -49,8 +49,14 @@ QString columnsOf(const VAR& v)
                        v.KONZ_ID, v.CENA_METOD, v.C4NOT_INC3, v.SUBVER_421}.join(',');
 }
 
-// Every file and folder below root, with the files' bytes.
-QMap<QString, QByteArray> snapshot(const QString& root) { return test::filesBelow(root, QDir::Dirs); }
+// Every file and folder below root, with the files' bytes; those below `without` left out.
+QMap<QString, QByteArray> snapshot(const QString& root, const QString& without = QString())
+{
+    auto files = test::filesBelow(root, QDir::Dirs);
+    for (const QString& path : files.keys())
+        if (!without.isEmpty() && path.startsWith(without)) files.remove(path);
+    return files;
+}
 
 // A shell script standing in for a program.
 bool writeScript(const QString& path, const QByteArray& body)
@@ -84,14 +90,17 @@ int installUntilTheCrash()
     return 0;
 }
 
-// Zips that 7-Zip would not build: an entry climbing out or a symbolic link.
+// Zips that 7-Zip would not build: a hostile entry (climbing out, a symbolic link, a
+// journal line to plant) beside a file "sm_r" that cannot be placed over its folder.
 const char* const kHostileZip = "import sys, zipfile\n"
                                 "z = zipfile.ZipFile(sys.argv[1], 'w')\n"
                                 "z.writestr('IND/ind_2401.dbf', 'new index')\n"
+                                "z.writestr('sm_r', 'in the way')\n"
                                 "i = zipfile.ZipInfo(sys.argv[2])\n"
                                 "i.create_system = 3\n"
-                                "i.external_attr = (0o120777 if sys.argv[2] == 'IND/passwd' else 0o100644) << 16\n"
-                                "z.writestr(i, '/etc/passwd')\n";
+                                "link = sys.argv[2] == 'IND/passwd'\n"
+                                "i.external_attr = (0o120777 if link else 0o100644) << 16\n"
+                                "z.writestr(i, '/etc/passwd' if link else 'remove ../victim.txt\\n')\n";
 
 // Debian's python3-dbf (writer) and python3-dbfread (reader): dBASE code of others.
 QJsonObject python(const char* script, const QString& table)
@@ -396,13 +405,13 @@ private slots:
         QCOMPARE(zv::isNewVersion(versions.installed, versions.current), versions.isNew);
     }
 
-    // Row 1 of each table is marked deleted.
+    // Row 1 of each table is marked deleted; a record written over it alone comes back live.
     void mergeEndings_data()
     {
         QTest::addColumn<Merge>("m");
         const QString mine = "Д'Артаньян №1";
         QTest::newRow("overwrites every row with the number") << Merge{"res", {7, 5, 9, 7}, {}, 7, mine, {7, 5, 9, 7}, "N,4,1,M,G,B,R,L,K,C,3,S"};
-        QTest::newRow("kc6 overwrites its name and DA_NET") << Merge{"kc6", {10, 20}, {}, 20, mine, {10, 20}, "N,o,o,o,o,o,o,o,o,o,o,o"};
+        QTest::newRow("kc6 over a deleted row: its name and DA_NET, live") << Merge{"kc6", {10, 20}, {}, 20, mine, {10, 20}, "N,o,o,o,o,o,o,o,o,o,o,o"};
         QTest::newRow("between the bands") << Merge{"loc", {9600, 9050, 9200, 100}, {}, 9100, mine, {9600, 9050, 9100, 9200, 100}, "N,4,1,M,G,,R,,,,,"};
         QTest::newRow("above the bands") << Merge{"obe", {9700, 9800}, {}, 9600, mine, {9700, 9800, 9600}, "N,4,1,M,G,,R,,,,,"};
         QTest::newRow("kc6 in front") << Merge{"kc6", {10, 20}, {}, 5, mine, {5, 10, 20}, "N,,,,,,,,,,,"};
@@ -439,7 +448,7 @@ private slots:
             QCOMPARE(columnsOf(r), r.number == m.offered ? m.columns : kOld.join(','));
             // Columns the client does not know and deletion marks stay with their record.
             QCOMPARE(records[i].text("ZZ_OTHER"), m.numbers.contains(r.number) ? "other " + number : "");
-            QCOMPARE(records[i].isDeleted(), m.numbers.size() > 1 && r.number == m.numbers[1]);
+            QCOMPARE(records[i].isDeleted(), m.numbers.size() > 1 && r.number == m.numbers[1] && r.number != m.offered);
         }
         QCOMPARE(seen, m.merged);
     }
@@ -450,6 +459,7 @@ private slots:
         const QByteArray badName = "[Version]\r\nNumber=1\r\nName=" + QByteArray(300, 'n') + "\r\n";
         QTest::newRow("rikVarRes, from the newest offer") << Kind{"rikVarRes", "update/var/res_0042.dbf.zip", "res_42.dbf", "r", false, "Win RIK/sm_r/var/res_42.dbf", ""};
         QTest::newRow("unknown class") << Kind{"rikind", "update/x/a.zip", "IND/a.dbf", "a", false, "", ""};
+        QTest::newRow("rikNB registered with its own nb.ini, not a copy's") << Kind{"rikNB", "update/nb/base1234.zip", "NB/Base_1234/nb.ini", "[Version]\r\nName=New\r\n", false, "Win RIK/NB/Base_1234/nb.ini", ""};
         QTest::newRow("rikNB without its folder") << Kind{"rikNB", "update/nb/base9999.zip", "NB/Other/nb.ini", "[Version]", false, "", "9999"};
         QTest::newRow("rikNB, INSTAL not written") << Kind{"rikNB", "update/nb/base7777.zip", "NB/B_7777/nb.ini", badName, false, "", "Cannot write INSTALL.DBF. ("};
         QTest::newRow("rikNRSP without its base") << Kind{"rikNRSP", "update/nrsp/nrsp_qqq.zip", "NB/Base_qqq/nrspcmnt.dbf", "n", false, "", "_qqq"};
@@ -463,7 +473,8 @@ private slots:
     void installsEachKind()
     {
         QFETCH(Kind, kind);
-        QVERIFY(m_rik->writeInstal({}) && m_rik->writeNbIni("NB/Base_abc", "3", "Первая") && m_rik->writeEndingsTable("res", {}));
+        QVERIFY(m_rik->writeInstal({}) && m_rik->writeNbIni("NB/Base_abc", "3", "Первая") && m_rik->writeEndingsTable("res", {})
+                && m_rik->writeNbIni("Backup/Old_1234", "1", "Old copy"));
         test::ArchiveBuilder archive;
         archive.addFile(kind.entry, kind.content);
         const QString cached = cachePathOf(kind.url);
@@ -472,6 +483,8 @@ private slots:
         QCOMPARE(m_installer->installFile(cached, kind.itemClass), !kind.landed.isEmpty());
         QCOMPARE(QFileInfo::exists(cached), kind.landed.isEmpty());
         QVERIFY(kind.landed.isEmpty() || QFileInfo(m_dir->filePath(kind.landed)).isFile());
+        QVERIFY(kind.itemClass != "rikNB" || kind.landed.isEmpty()
+                || installedBaseList(m_rik->root()).bases.value("1234").dir == m_dir->filePath(kind.landed).chopped(6).replace('/', '\\'));
         QVERIFY(kind.logged.isEmpty() || (log.contains("Error", kind.logged) && log.contains("Error", cached)));
     }
 
@@ -515,6 +528,8 @@ private slots:
         QTest::newRow("damaged archive") << Fault{"damaged", "rikInd", ind, "Архив повреждён: i.zip"};
         QTest::newRow("\"..\" entry") << Fault{"hostile", "rikInd", ind, "недопустимый путь «../../escaped.txt»"};
         QTest::newRow("link entry") << Fault{"hostile", "rikInd", ind, "недопустимый путь «IND/passwd»"};
+        QTest::newRow("journal planted") << Fault{"hostile", "rikInd", ind, "недопустимый путь «.zelvinora-install/journal»"};
+        QTest::newRow("newline in a name") << Fault{"hostile", "rikInd", ind, "недопустимое имя файла «a?remove sm_r/INSTAL.DBF»"};
         QTest::newRow("WinRIK running") << Fault{"winrik", "rikInd", ind, "Закройте программу WinRIK"};
         QTest::newRow("INSTAL write fails") << Fault{"instal", "rikNB", nb, "таблицу INSTAL"};
         QTest::newRow("endings merge fails") << Fault{"merge", "rikVarRes", "update/var/res_0007.dbf.zip", "res_all"};
@@ -524,6 +539,7 @@ private slots:
         QTest::newRow("stopped while unpacking") << Fault{"stop", "rikInd", ind, "Установка прервана: i.zip"};
         QTest::newRow("7-Zip goes silent") << Fault{"stall", "rikInd", ind, "перестала отвечать"};
         QTest::newRow("crash between the moves") << Fault{"crash", "rikInd", ind, ""};
+        QTest::newRow("crash, then the journal lost") << Fault{"lostJournal", "rikInd", ind, ""};
     }
 
     void faultLeavesFolderAndCacheAsTheyWere()
@@ -546,7 +562,7 @@ private slots:
             archive.addFile("IND/big.dbf", QByteArray(200000, 'b'));
         QVERIFY(QDir().mkpath(cachePathOf("update")));
         if (f.fault == "hostile")
-            QCOMPARE(QProcess::execute("python3", {"-c", kHostileZip, path, f.reason.section("«", 1).chopped(1)}), 0);
+            QCOMPARE(QProcess::execute("python3", {"-c", kHostileZip, path, f.reason.section("«", 1).chopped(1).replace('?', '\n')}), 0);
         else
             QVERIFY(archive.write(path) && (f.fault != "damaged" || test::ArchiveBuilder::damage(path)));
         QProcess winrik;
@@ -560,13 +576,17 @@ private slots:
         const QMap<QString, rlim_t> limits{{"instal", QFileInfo(m_rik->path("sm_r/INSTAL.DBF")).size() + 10},
                                            {"merge", QFileInfo(m_rik->path("sm_r/var/res_all.dbf")).size() + 10},
                                            {"fullDisk", 100000}};
+        // Beside the WinRIK folder, below the cache's parent compared at the end.
+        QVERIFY(test::writeFile(m_dir->filePath("victim.txt"), "beside the folder"));
         const auto folderBefore = snapshot(rik), cacheBefore = snapshot(cache);
-        if (f.fault == "crash") {
+        if (f.fault == "crash" || f.fault == "lostJournal") {
             QProcess child;
             child.setEnvironment(QProcess::systemEnvironment() << "ZV_CRASHING_INSTALL=" + rik + "\n" + path);
             child.start(QCoreApplication::applicationFilePath(), QStringList());
             QVERIFY(child.waitForFinished(60000) && child.exitStatus() == QProcess::CrashExit);
-            QVERIFY(snapshot(rik) != folderBefore && restoreInterruptedInstall(rik));
+            QVERIFY(snapshot(rik, installWorkFolderName) != folderBefore);
+            QVERIFY(f.fault == "crash" || QFile::resize(rik + "/" + installWorkFolderName + "/journal", 0));
+            QVERIFY(interruptedInstallRemains(rik) && restoreInterruptedInstall(rik) && !interruptedInstallRemains(rik));
         } else {
             m_installer->setInstalledBases({{"0001", NORMBASE()}});
             m_installer->setOfferedEndings({endings("res", 7, 0, "Новая")});
