@@ -24,8 +24,12 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
                                      "запустите заново."));
     // Before anything reads the folders: an installation a crash cut short
     // is undone, so WinRIK and the catalogue see the data as it was.
-    zv::restoreInterruptedInstall(m_settings.value(zv::keys::rikPath).toString());
-    zv::restoreInterruptedInstall(m_settings.value(zv::keys::grandPath).toString());
+    for (const QString& key : {zv::keys::rikPath, zv::keys::grandPath}) {
+        const QString folder = m_settings.value(key).toString();
+        if (!zv::restoreInterruptedInstall(folder))
+            QMessageBox::critical(this, zv::interruptedInstallTitle,
+                                  zv::interruptedInstallMessage(folder));
+    }
 
     // The window and the tray icon come first: the service may take its
     // time, and a client that shows nothing meanwhile looks as if it had

@@ -116,6 +116,9 @@ private:
     // The service could not be reached: said above the table, which keeps
     // the rows it had.
     void showServiceGone(bool gone);
+    // A folder whose interrupted installation could not be undone: said
+    // above the table; the installer refuses that folder meanwhile.
+    void showUnrestoredFolders();
     void finishAction();
     void beginAction();
     // Answers whether the action was stopped because the client is ending.

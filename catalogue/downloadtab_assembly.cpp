@@ -9,6 +9,7 @@
 #include "catalogue/cataloguetable.h"
 #include "catalogue/installedendings.h"
 #include "catalogue/itemstatus.h"
+#include "install/installtransaction.h"
 #include "install/offthread.h"
 #include "service/serviceexchange.h"
 #include "service/statements.h"
@@ -72,6 +73,23 @@ void DownloadTab::showServiceGone(bool gone)
     m_notice->setVisible(gone);
 }
 
+void DownloadTab::showUnrestoredFolders()
+{
+    // An installation a crash cut short, and that could not be undone, still
+    // lies in a folder: nothing is installed there until it is put right,
+    // and the user reads why above the rows that wait.
+    QStringList notes;
+    for (const QString& key : {zv::keys::rikPath, zv::keys::grandPath}) {
+        const QString folder = m_settings.value(key).toString();
+        if (!folder.isEmpty() && zv::interruptedInstallRemains(folder))
+            notes << zv::interruptedInstallMessage(folder);
+    }
+    if (notes.isEmpty())
+        return;
+    m_notice->setText(notes.join(QLatin1Char('\n')));
+    m_notice->show();
+}
+
 void DownloadTab::buildCatalogue()
 {
     m_answers = zv::CatalogueAnswers();
@@ -87,6 +105,7 @@ void DownloadTab::buildCatalogue()
     showServiceGone(!reached);
     if (!reached)
         return;
+    showUnrestoredFolders();
     if (isNewVersion(ownVersion(), currentClient)) {
         m_answers.clientVersion = currentClient;
         const QStringList ticked = tickedUrls();
