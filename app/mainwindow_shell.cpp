@@ -18,6 +18,7 @@
 #include <QEvent>
 #include <QFileInfo>
 #include <QIcon>
+#include <QLayout>
 #include <QMenu>
 #include <QMessageBox>
 #include <QProcess>
@@ -126,7 +127,6 @@ void MainWindow::addDownloadTab(bool dateOk)
                 m_statusBar->showMessage(text);
         });
         m_mainTabs->addTab(m_downloadTab, QStringLiteral("Загрузки"));
-        fitToScreen();
         connect(m_downloadTab, &DownloadTab::trayIconImageChanged, this, [](const QString& path) {
             if (QSystemTrayIcon* icon = zv::trayIcon())
                 icon->setIcon(QIcon(path));
@@ -135,6 +135,9 @@ void MainWindow::addDownloadTab(bool dateOk)
         connect(m_mainTabs, &QTabWidget::currentChanged, this, &MainWindow::hideOrShowStatusBar);
         // Shows the status bar and builds the catalogue for the first time.
         m_mainTabs->setCurrentWidget(m_downloadTab);
+        // Now with its rows: the window grows to show their names, where the
+        // screen has the room.
+        fitToScreen();
 
         m_checkUpdateNumber = m_settings.value(zv::keys::generalCheckUpdateNumber).toInt();
         m_hoursOrDay = m_settings.value(zv::keys::generalHoursOrDay).toString();
@@ -170,6 +173,10 @@ void MainWindow::startupChecked()
 
 void MainWindow::fitToScreen()
 {
+    // What the tabs ask for may have changed since the layouts last asked,
+    // and the layouts keep their answers until told.
+    m_mainTabs->updateGeometry();
+    layout()->invalidate();
     const QSize wanted = zv::initialWindowSize(sizeHint(), minimumSizeHint(),
                                                screen()->availableGeometry());
     // Once shown, only ever grown: a window the user has made larger stays so.

@@ -184,6 +184,13 @@ QSize DownloadTab::sizeHint() const
     // setUpTable), and a window opened at this size shows a useful part of it.
     QSize hint = QWidget::sizeHint();
     hint.rheight() += 8 * m_table->verticalHeader()->defaultSectionSize();
+    // And room for the longest name on show, where the screen has it.
+    int names = 0;
+    for (int row = 0; row < m_table->rowCount(); ++row)
+        names = qMax(names, fontMetrics().horizontalAdvance(zv::cells::titleAt(*m_table, row)));
+    const int rows = m_tree->width() + names + 48 + m_table->columnWidth(zv::column::Status) +
+                     m_table->verticalScrollBar()->sizeHint().width();
+    hint.setWidth(qMax(hint.width(), rows));
     return hint;
 }
 

@@ -51,6 +51,8 @@ void DownloadTab::updateLicList()
     m_buildRunning = false;
     showBuildRunning(false);
     m_lastBuildFinished = QDateTime::currentDateTime();
+    // The longest name on show is part of what the tab asks for.
+    updateGeometry();
     emit catalogueBuilt(newItemCount());
 }
 

@@ -83,6 +83,12 @@ for line in open(sys.argv[1]): print(base64.b64decode(json.loads(line)["body"]).
         grep -F "$1"
 }
 await asked subscription_grand_update >/dev/null || fail "the catalogue was not asked for"
+# A picture of the real window for a person to look at, once the catalogue is in.
+if [ -n "${ZV_SCREENSHOT_DIR:-}" ] && mkdir -p "$ZV_SCREENSHOT_DIR"; then
+    sleep 1
+    "$ZV_SOURCE_DIR/scripts/demo-data-screenshot" "$ZV_SCREENSHOT_DIR/xvfb-client.png" -id "$(window)" ||
+        fail "no picture of the window"
+fi
 
 choose 0
 hidden() { [ -z "$(window)" ] && echo yes; }
