@@ -49,11 +49,11 @@ QString DevServiceProcess::frontLog() const
 bool DevServiceProcess::start(const Config& config)
 {
     QStringList arguments{"--listen", QStringLiteral("127.0.0.1:%1").arg(config.listenPort), "--db",
-                          m_dir.filePath("service.db")};
+                          config.mariadb ? "zv" : m_dir.filePath("service.db")};
     if (config.mariadb && !startScript(m_mariadb, "mariadb-server", {}))
         return false;
     if (config.mariadb)
-        arguments << "--engine" << "mariadb" << "--mariadb-socket" << m_dir.filePath("mariadb-server/m.sock") << "--db" << "zv";
+        arguments << "--engine" << "mariadb" << "--mariadb-socket" << m_dir.filePath("mariadb-server/m.sock");
     if (!config.demo)
         arguments << "--no-demo";
     if (!config.dataFile.isEmpty())
