@@ -10,6 +10,7 @@
 #include <httplib.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <fstream>
 #include <thread>
@@ -46,6 +47,55 @@ std::string httpDateOf(const QFileInfo& info)
         .toString(info.lastModified().toUTC(), QStringLiteral("ddd, dd MMM yyyy hh:mm:ss 'GMT'"))
         .toStdString();
 }
+
+// A thread of its own for every connection: a client kept alive between
+// two of its requests then holds only its own thread, and as many clients
+// are answered at once as connect, as behind a web server whose back end
+// holds many connections, few of them busy. Connections end within the
+// keep-alive time once idle, so the threads end with them.
+// cpp-httplib listens with a queue of 5 connections: more clients than that
+// connecting at once would wait a second for their next try. Listening again
+// on the bound socket only widens its queue.
+void widenListenQueue(int port)
+{
+    for (int fd = 3; fd < 1024; ++fd) {
+        sockaddr_in address{};
+        socklen_t size = sizeof address;
+        int listening = 0;
+        socklen_t flagSize = sizeof listening;
+        if (getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) == 0 &&
+            address.sin_family == AF_INET && ntohs(address.sin_port) == port &&
+            getsockopt(fd, SOL_SOCKET, SO_ACCEPTCONN, &listening, &flagSize) == 0 && listening)
+            ::listen(fd, SOMAXCONN);
+    }
+}
+
+class ThreadPerConnection : public httplib::TaskQueue
+{
+public:
+    void enqueue(std::function<void()> work) override
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        ++m_running;
+        std::thread([this, work = std::move(work)] {
+            work();
+            std::lock_guard<std::mutex> done(m_mutex);
+            if (--m_running == 0)
+                m_allDone.notify_all();
+        }).detach();
+    }
+
+    void shutdown() override
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_allDone.wait(lock, [this] { return m_running == 0; });
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_allDone;
+    int m_running = 0;
+};
 
 } // namespace
 
@@ -104,7 +154,7 @@ void HttpService::serveFile(const QString& path, const httplib::Request& request
         });
 }
 
-HttpService::HttpService(const Options& options, SqlEngine& engine)
+HttpService::HttpService(const Options& options, Engine& engine)
     : m_options(options), m_engine(engine)
 {
     if (m_options.tlsCertPath.isEmpty()) {
@@ -132,9 +182,12 @@ int HttpService::bind()
     if (!m_tlsValid)
         return -1;
     const std::string host = m_options.host.toStdString();
-    if (m_options.port == 0)
-        return m_server->bind_to_any_port(host);
-    return m_server->bind_to_port(host, m_options.port) ? m_options.port : -1;
+    const int port = m_options.port == 0 ? m_server->bind_to_any_port(host)
+                     : m_server->bind_to_port(host, m_options.port) ? m_options.port
+                                                                     : -1;
+    if (port > 0)
+        widenListenQueue(port);
+    return port;
 }
 
 namespace {
@@ -160,6 +213,7 @@ void HttpService::installHandlers()
     // Nagle's rule the body of a kept-alive connection's answer would wait
     // for the client's delayed acknowledgement of its headers (tens of ms).
     m_server->set_tcp_nodelay(true);
+    m_server->new_task_queue = [] { return new ThreadPerConnection; };
 
     m_server->set_pre_routing_handler([this](const httplib::Request&, httplib::Response&) {
         if (m_options.latencyMs > 0)
@@ -169,7 +223,7 @@ void HttpService::installHandlers()
 
     m_server->Post("/api/", [this](const httplib::Request& request, httplib::Response& response) {
         recordBeforeAnswer(request);
-        const SqlEngine::Answer answer = m_engine.run(QString::fromStdString(request.body));
+        const EngineAnswer answer = m_engine.run(QString::fromStdString(request.body));
         if (answer.ok) {
             response.set_content(answer.json.toStdString(), "application/json; charset=utf-8");
         } else {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "options.h"
-#include "sqlengine.h"
+#include "engine.h"
 
 #include <QFile>
 
@@ -19,7 +19,7 @@ struct Response;
 class HttpService
 {
 public:
-    HttpService(const Options& options, SqlEngine& engine);
+    HttpService(const Options& options, Engine& engine);
     ~HttpService();
 
     // Binds the address; answers the port taken, or -1 (also when the TLS
@@ -36,7 +36,7 @@ private:
                    httplib::Response& response);
 
     Options m_options;
-    SqlEngine& m_engine;
+    Engine& m_engine;
     std::unique_ptr<httplib::Server> m_server;
     QFile m_record;
     std::mutex m_recordMutex;

@@ -1,10 +1,12 @@
 // zv-devservice: a local stand-in of the dealer's service for tests, the demo
 // and benchmarks.
 #include "httpservice.h"
+#include "mariadbengine.h"
 #include "options.h"
 #include "sqlengine.h"
 
 #include <QCoreApplication>
+#include <QFile>
 
 #include <cstdio>
 
@@ -25,9 +27,20 @@ int main(int argc, char* argv[])
         break;
     }
 
-    SqlEngine engine;
-    engine.setFixedDate(options.fixedDate);
-    if (!engine.open(options.dbPath, options.demo, message)) {
+    QFile dataFile(options.dataPath.isEmpty() ? QStringLiteral(":/devservice/demo.sql") : options.dataPath);
+    if (options.demo && !dataFile.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "zv-devservice: cannot read %s\n", qPrintable(dataFile.fileName()));
+        return 2;
+    }
+    const QString data = options.demo ? QString::fromUtf8(dataFile.readAll()) : QString();
+    SqlEngine sqlite;
+    MariaDbEngine mariadb;
+    sqlite.setFixedDate(options.fixedDate);
+    const bool opened = options.mariadb ? mariadb.open(options.mariadbSocket, options.dbPath,
+                                                       data, options.fixedDate, message)
+                                        : sqlite.open(options.dbPath, data, message);
+    Engine& engine = options.mariadb ? static_cast<Engine&>(mariadb) : sqlite;
+    if (!opened) {
         std::fprintf(stderr, "zv-devservice: %s\n", qPrintable(message));
         return 2;
     }

@@ -30,7 +30,12 @@ QString usageText()
         "  --listen ADDR:PORT  address to listen on (default 127.0.0.1:8765; port 0 picks one)\n"
         "  --db FILE           SQLite database; created from the schema and demo data if absent\n"
         "                      (default: a fresh in-memory database)\n"
+        "  --engine NAME       sqlite (default) or mariadb\n"
+        "  --mariadb-socket P  the MariaDB server's local socket; --db then names the database,\n"
+        "                      created from its schema and the demo data if absent (default zv)\n"
         "  --no-demo           create a new database with the schema only\n"
+        "  --data FILE         fill a new database with FILE's statements instead of the demo data\n"
+        "                      (each ends with \";\" at the end of a line)\n"
         "  --files DIR         folder whose files GET serves\n"
         "  --date YYYY-MM-DD   what CURDATE() answers (default: today)\n"
         "  --latency-ms N      delay added to every answer\n"
@@ -54,7 +59,7 @@ ParseOutcome parseOptions(const QStringList& arguments, Options& options, QStrin
             continue;
         }
         static const QStringList withValue = {"--listen", "--db", "--files", "--date",
-                                              "--latency-ms", "--record", "--cut-after", "--stall-after",
+                                              "--latency-ms", "--record", "--data", "--engine", "--mariadb-socket", "--cut-after", "--stall-after",
                                               "--tls-cert", "--tls-key"};
         if (!withValue.contains(name)) {
             message = QStringLiteral("unknown option %1").arg(name);
@@ -77,6 +82,16 @@ ParseOutcome parseOptions(const QStringList& arguments, Options& options, QStrin
             options.port = port;
         } else if (name == QLatin1String("--db")) {
             options.dbPath = value;
+        } else if (name == QLatin1String("--data")) {
+            options.dataPath = value;
+        } else if (name == QLatin1String("--engine")) {
+            if (value != QLatin1String("sqlite") && value != QLatin1String("mariadb")) {
+                message = QStringLiteral("--engine wants sqlite or mariadb, got %1").arg(value);
+                return ParseOutcome::Error;
+            }
+            options.mariadb = value == QLatin1String("mariadb");
+        } else if (name == QLatin1String("--mariadb-socket")) {
+            options.mariadbSocket = value;
         } else if (name == QLatin1String("--files")) {
             options.filesDir = value;
         } else if (name == QLatin1String("--date")) {
@@ -108,5 +123,11 @@ ParseOutcome parseOptions(const QStringList& arguments, Options& options, QStrin
         message = QStringLiteral("--tls-cert and --tls-key go together");
         return ParseOutcome::Error;
     }
+    if (options.mariadb && options.mariadbSocket.isEmpty()) {
+        message = QStringLiteral("--engine mariadb needs --mariadb-socket");
+        return ParseOutcome::Error;
+    }
+    if (options.mariadb && options.dbPath.isEmpty())
+        options.dbPath = QStringLiteral("zv");
     return ParseOutcome::Run;
 }

@@ -2,7 +2,8 @@
 -- statements name. Text columns compare without regard to letter case, as
 -- they do in the dealer's MySQL database. Columns whose values the client
 -- uses exactly as written (quarter, year) have no declared type, so a value
--- stored as '04' stays '04'.
+-- stored as '04' stays '04'. schema-mariadb.sql holds the same tables for
+-- MariaDB; the service test compares every table on both.
 
 CREATE TABLE `ключи` (
   `идКлюч` INTEGER PRIMARY KEY,

@@ -8,41 +8,12 @@
 
 namespace {
 
-QString readResource(const QString& name)
-{
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly))
-        return QString();
-    return QString::fromUtf8(file.readAll());
-}
-
 void curdate(sqlite3_context* context, int, sqlite3_value**)
 {
     const auto* fixed = static_cast<const QString*>(sqlite3_user_data(context));
     const QByteArray date = (fixed->isEmpty() ? QDate::currentDate().toString(Qt::ISODate) : *fixed)
                                 .toUtf8();
     sqlite3_result_text(context, date.constData(), date.size(), SQLITE_TRANSIENT);
-}
-
-void appendJsonString(QByteArray& out, const QByteArray& utf8)
-{
-    out += '"';
-    for (const char c : utf8) {
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20)
-                out += QByteArray("\\u00") + QByteArray::number(static_cast<unsigned char>(c), 16)
-                                                 .rightJustified(2, '0');
-            else
-                out += c;
-        }
-    }
-    out += '"';
 }
 
 bool isIdentifierChar(QChar c)
@@ -58,7 +29,7 @@ SqlEngine::~SqlEngine()
         sqlite3_close(m_db);
 }
 
-bool SqlEngine::open(const QString& path, bool withDemo, QString& error)
+bool SqlEngine::open(const QString& path, const QString& data, QString& error)
 {
     const bool fresh = path.isEmpty() || !QFileInfo::exists(path);
     const QByteArray name = path.isEmpty() ? QByteArray(":memory:") : QFile::encodeName(path);
@@ -70,9 +41,9 @@ bool SqlEngine::open(const QString& path, bool withDemo, QString& error)
     sqlite3_create_function(m_db, "CURDATE", 0, SQLITE_UTF8, &m_fixedDate, curdate, nullptr,
                             nullptr);
     if (fresh) {
-        if (!execScript(readResource(QStringLiteral(":/devservice/schema.sql")), error))
+        if (!execScript(resourceText(QStringLiteral(":/devservice/schema.sql")), error))
             return false;
-        if (withDemo && !execScript(readResource(QStringLiteral(":/devservice/demo.sql")), error))
+        if (!execScript(data, error))
             return false;
     }
     loadTableNames();
@@ -152,10 +123,10 @@ QString SqlEngine::canonicalTableNames(const QString& statement) const
     return out;
 }
 
-SqlEngine::Answer SqlEngine::run(const QString& text)
+EngineAnswer SqlEngine::run(const QString& text)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    Answer answer;
+    EngineAnswer answer;
     const QByteArray sql = canonicalTableNames(text).toUtf8();
     sqlite3_stmt* statement = nullptr;
     const char* tail = nullptr;
@@ -174,27 +145,17 @@ SqlEngine::Answer SqlEngine::run(const QString& text)
     }
 
     const int columns = sqlite3_column_count(statement);
-    QByteArray json("[");
-    bool firstRow = true;
+    JsonRows rows;
     int step;
     while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
-        json += firstRow ? "{" : ",{";
-        firstRow = false;
+        rows.beginRow();
         for (int c = 0; c < columns; ++c) {
-            if (c > 0)
-                json += ',';
-            appendJsonString(json, QByteArray(sqlite3_column_name(statement, c)));
-            json += ':';
-            if (sqlite3_column_type(statement, c) == SQLITE_NULL) {
-                json += "null";
-            } else {
-                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, c));
-                appendJsonString(json, QByteArray(text, sqlite3_column_bytes(statement, c)));
-            }
+            const bool null = sqlite3_column_type(statement, c) == SQLITE_NULL;
+            const auto* value = reinterpret_cast<const char*>(sqlite3_column_text(statement, c));
+            rows.add(sqlite3_column_name(statement, c), null ? nullptr : value,
+                     sqlite3_column_bytes(statement, c));
         }
-        json += '}';
     }
-    json += ']';
     if (step != SQLITE_DONE) {
         answer.error = QString::fromUtf8(sqlite3_errmsg(m_db));
         sqlite3_finalize(statement);
@@ -202,6 +163,6 @@ SqlEngine::Answer SqlEngine::run(const QString& text)
     }
     sqlite3_finalize(statement);
     answer.ok = true;
-    answer.json = json;
+    answer.json = rows.finish();
     return answer;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QByteArray>
+#include "engine.h"
+
 #include <QHash>
 #include <QString>
 
@@ -11,27 +12,20 @@ struct sqlite3;
 // The stand-in's database: SQLite behaving where the client relies on it like
 // the dealer's MySQL-style database does (CURDATE(), table names and text
 // comparisons without regard to letter case).
-class SqlEngine
+class SqlEngine : public Engine
 {
 public:
     SqlEngine() = default;
-    ~SqlEngine();
+    ~SqlEngine() override;
     SqlEngine(const SqlEngine&) = delete;
     SqlEngine& operator=(const SqlEngine&) = delete;
 
     // path empty: in-memory. A database that does not exist yet gets the
-    // schema and, when withDemo, the demo data.
-    bool open(const QString& path, bool withDemo, QString& error);
+    // schema, then the statements of data (the demo data, say).
+    bool open(const QString& path, const QString& data, QString& error);
     void setFixedDate(const QString& date) { m_fixedDate = date; }
 
-    struct Answer
-    {
-        bool ok = false;
-        QByteArray json;  // the rows as a JSON array of objects
-        QString error;
-    };
-    // Runs exactly one statement. Thread-safe.
-    Answer run(const QString& statement);
+    EngineAnswer run(const QString& statement) override;
 
     // Table names written in another letter case become the stored names.
     QString canonicalTableNames(const QString& statement) const;

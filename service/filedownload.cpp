@@ -9,6 +9,7 @@
 
 #include <QEventLoop>
 #include <QFile>
+#include <QHttp2Configuration>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -20,6 +21,10 @@ namespace zv {
 namespace {
 // Bounds what the network layer keeps in memory between two reads.
 constexpr qint64 readBufferSize = 1024 * 1024;
+// Qt's HTTP/2 ignores the read buffer's size: the stream's window bounds what
+// may wait in memory instead. 16 MB keeps HTTP/2 as fast as HTTP/1.1 through
+// nginx; 1 MB made a 300 MB download about three times slower.
+constexpr quint32 http2StreamWindow = 16 * 1024 * 1024;
 
 // Qt reports an error of its own for 4xx and 5xx answers, but none for a
 // redirect it was told not to follow: that body is a page about the move, not
@@ -128,6 +133,15 @@ bool FileDownload::run(QNetworkAccessManager& manager, const QString& relativePa
     QNetworkRequest request(serviceFileAddress(relativePath));
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::ManualRedirectPolicy);
+    // Over TLS a service that speaks HTTP/2 sends the file as one stream; one
+    // that does not keeps HTTP/1.1 (ALPN). Plain HTTP asks for no upgrade.
+    if (request.url().scheme() == QLatin1String("https")) {
+        request.setAttribute(QNetworkRequest::Http2AllowedAttribute, true);
+        QHttp2Configuration http2 = request.http2Configuration();
+        http2.setStreamReceiveWindowSize(http2StreamWindow);
+        http2.setSessionReceiveWindowSize(2 * http2StreamWindow);
+        request.setHttp2Configuration(http2);
+    }
     if (offset > 0) {
         request.setRawHeader("Range", "bytes=" + QByteArray::number(offset) + '-');
         request.setRawHeader("If-Range", validator);

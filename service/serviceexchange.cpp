@@ -46,6 +46,11 @@ QNetworkReply* startPost(QNetworkAccessManager& manager, const QString& statemen
     // Counts from the post and again from every byte that moves, so a
     // connection that never comes and an answer that stops halfway both end.
     request.setTransferTimeout(silenceLimit());
+    // Over TLS a service that speaks HTTP/2 carries every query of a wait
+    // on one connection at once; one that does not keeps HTTP/1.1 (ALPN).
+    // Plain HTTP stays HTTP/1.1, with no upgrade asked.
+    if (request.url().scheme() == QLatin1String("https"))
+        request.setAttribute(QNetworkRequest::Http2AllowedAttribute, true);
     return manager.post(request, statement.toUtf8());
 }
 
@@ -134,12 +139,17 @@ QVector<std::optional<QJsonArray>> sendServiceQueries(QObject* owner,
     int started = 0;
     int finished = 0;
     QEventLoop loop;
+    static const char* const http2Seen = "zvHttp2Seen";
     std::function<void()> fill = [&] {
-        while (started < all.size() && started - finished < qMax(1, maxInFlight)) {
+        const int limit = manager->property(http2Seen).toBool() ? qMax(maxInFlight, maxStreamsInFlight)
+                                                                : qMax(1, maxInFlight);
+        while (started < all.size() && started - finished < limit) {
             const int index = started++;
             QNetworkReply* reply = startPost(*manager, all.at(index).statement);
             replies[index] = reply;
             QObject::connect(reply, &QNetworkReply::finished, &loop, [&, index] {
+                if (replies.at(index)->attribute(QNetworkRequest::Http2WasUsedAttribute).toBool())
+                    manager->setProperty(http2Seen, true);
                 answers[index] = answerOrLog(finishExchange(replies.at(index)),
                                              all.at(index).logPrefix);
                 replies[index] = nullptr;

@@ -62,6 +62,10 @@ struct ServiceQuery
 // number for one customer, and the number of connections Qt opens to one
 // host anyway.
 inline constexpr int maxQueriesInFlight = 6;
+// Once the service has answered over HTTP/2, the queries of a wait share one
+// connection as streams, and this many go at once (Qt's own number of
+// streams on one connection).
+inline constexpr int maxStreamsInFlight = 100;
 
 // Asked as each answer comes, with the index of its query: the queries that
 // depend on that answer, sent in the same wait as soon as a place is free.

@@ -1,10 +1,11 @@
 // bench_download [megabytes]
 //
 // Serves one file of the given size (500 MB unless told) from the local
-// stand-in and fetches it twice: once through FileDownload into the download
-// cache, once with curl. Each runs as a child process of its own, so its peak
-// resident size is its own, and each is timed from start to exit. Prints one
-// line of figures.
+// stand-in and fetches it through FileDownload into the download cache and
+// with curl: from the stand-in itself, then through nginx over HTTPS with
+// HTTP/1.1 and with HTTP/2 offered. Each runs as a child process of its own,
+// so its peak resident size is its own, and each is timed from start to
+// exit. Prints one line of figures per road.
 #include "service/downloadcache.h"
 #include "service/filedownload.h"
 #include "service/serviceaddress.h"
@@ -16,6 +17,8 @@
 #include <QFile>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
+#include <QSslCertificate>
+#include <QSslConfiguration>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -75,8 +78,11 @@ ChildRun runChild(const QStringList& arguments, const QByteArray& tempDir)
 }
 
 // The child side: one download through the client's own path.
-int downloadOnce(const QString& baseUrl)
+int downloadOnce(const QString& baseUrl, const QString& authority)
 {
+    QSslConfiguration trusting = QSslConfiguration::defaultConfiguration();
+    trusting.setCaCertificates(QSslCertificate::fromPath(authority + QStringLiteral("/ca.pem")));
+    QSslConfiguration::setDefaultConfiguration(trusting);
     zv::setServiceBaseAddress(baseUrl);
     QNetworkAccessManager manager;
     manager.setProxy(QNetworkProxy(QNetworkProxy::NoProxy));
@@ -114,8 +120,8 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList arguments = app.arguments();
-    if (arguments.size() == 3 && arguments.at(1) == QLatin1String("--child"))
-        return downloadOnce(arguments.at(2));
+    if (arguments.size() == 4 && arguments.at(1) == QLatin1String("--child"))
+        return downloadOnce(arguments.at(2), arguments.at(3));
 
     const qint64 megabytes = arguments.size() > 1 ? arguments.at(1).toLongLong() : 500;
     if (megabytes <= 0) {
@@ -134,30 +140,43 @@ int main(int argc, char** argv)
     zv::test::DevServiceProcess service;
     zv::test::DevServiceProcess::Config config;
     config.filesDir = served.path();
+    config.nginx = true;
     if (!service.start(config)) {
         std::fprintf(stderr, "bench_download: cannot start %s\n",
                      qPrintable(zv::test::DevServiceProcess::binaryPath()));
         return 1;
     }
 
+    const QString authority = zv::test::trustedTestAuthority();
     const QByteArray tempDir = QFile::encodeName(childTemp.path());
-    const ChildRun client =
-        runChild({app.applicationFilePath(), QStringLiteral("--child"), service.baseUrl()}, tempDir);
+    const QByteArray expected = hashOf(source);
     const QString cached = childTemp.path() + QStringLiteral("/zelvinora/") + servedPath;
     const QString curled = childTemp.filePath(QStringLiteral("curl.zip"));
-    const ChildRun curl = runChild({QStringLiteral("curl"), QStringLiteral("-s"),
-                                    QStringLiteral("--noproxy"), QStringLiteral("*"),
-                                    QStringLiteral("-f"), QStringLiteral("-o"), curled,
-                                    service.baseUrl() + servedPath},
-                                   tempDir);
-    const QByteArray expected = hashOf(source);
-    const bool clientIntact = client.ok && hashOf(cached) == expected;
-    const bool curlIntact = curl.ok && hashOf(curled) == expected;
-
-    std::printf("download %lld MB: client %.2f s, peak RSS %.1f MB%s; curl %.2f s, peak RSS "
-                "%.1f MB%s\n",
-                megabytes, client.seconds, client.peakMegabytes,
-                clientIntact ? "" : " (FAILED)", curl.seconds, curl.peakMegabytes,
-                curlIntact ? "" : " (FAILED)");
-    return clientIntact && curlIntact ? 0 : 1;
+    bool allIntact = true;
+    const QVector<QPair<QString, QString>> roads{{QStringLiteral("stand-in, HTTP"), service.baseUrl()},
+                                                 {QStringLiteral("nginx, HTTP/1.1"), service.frontUrl(false)},
+                                                 {QStringLiteral("nginx, HTTP/2"), service.frontUrl(true)}};
+    for (const auto& [road, baseUrl] : roads) {
+        QFile::remove(cached);
+        QFile::remove(curled);
+        const ChildRun client = runChild(
+            {app.applicationFilePath(), QStringLiteral("--child"), baseUrl, authority}, tempDir);
+        const bool clientIntact = client.ok && hashOf(cached) == expected;
+        const ChildRun curl = runChild(
+            {QStringLiteral("curl"), QStringLiteral("-s"), QStringLiteral("--noproxy"),
+             QStringLiteral("*"), QStringLiteral("-f"), QStringLiteral("--cacert"),
+             authority + QStringLiteral("/ca.pem"),
+             road.endsWith(QLatin1String("/2")) ? QStringLiteral("--http2") : QStringLiteral("--http1.1"),
+             QStringLiteral("-o"), curled, baseUrl + servedPath},
+            tempDir);
+        const bool curlIntact = curl.ok && hashOf(curled) == expected;
+        allIntact = allIntact && clientIntact && curlIntact;
+        std::printf("download %lld MB, %s: client %.2f s, peak RSS %.1f MB%s; curl %.2f s, peak RSS "
+                    "%.1f MB%s; client / curl %.2f\n",
+                    megabytes, qPrintable(road), client.seconds, client.peakMegabytes,
+                    clientIntact ? "" : " (FAILED)", curl.seconds, curl.peakMegabytes,
+                    curlIntact ? "" : " (FAILED)", client.seconds / curl.seconds);
+        std::fflush(stdout);
+    }
+    return allIntact ? 0 : 1;
 }

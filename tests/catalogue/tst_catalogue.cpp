@@ -102,6 +102,7 @@ class CatalogueTest : public QObject
 
     test::DevServiceProcess m_service;
     QTemporaryDir m_rik, m_grand, m_files;
+    QStringList m_fullBuild; // what everyRowOfAFullBuild saw
 
     static QDateTime at(const char* text) { return QDateTime::fromString(text, Qt::ISODate); }
     static bool visible(const Row& row) { return !row.hidden; }
@@ -133,6 +134,14 @@ class CatalogueTest : public QObject
         }
     }
 
+    static QStringList shownRows(DownloadTab& tab)
+    {
+        QStringList rows;
+        for (const Row& row : rowsOf(tab))
+            rows << shown(row);
+        return rows;
+    }
+
     // "key=value;..." over the defaults: both programs, every row shown.
     void applySettings(const QString& overrides)
     {
@@ -152,13 +161,10 @@ private slots:
         test::enableTestMode();
         QCoreApplication::setOrganizationName("ZelvinoraTest");
         test::DevServiceProcess::Config config;
-        config.demo = false;
+        config.dataFile = ZV_CATALOGUE_ACCOUNT;
         config.record = true;
         config.filesDir = m_files.path();
         QVERIFY(m_service.start(config));
-        const QByteArray account = fileBytes(QStringLiteral(ZV_CATALOGUE_ACCOUNT));
-        for (const QString& statement : QString::fromUtf8(account).split(";\n", Qt::SkipEmptyParts))
-            QVERIFY2(m_service.sql(statement), qPrintable(statement));
         // Installed: FER 5 with НР и СП of the service's minute, TER 3, WinRIK
         // 2.1.240408, the user file, Q4 2024 of Курская область, Q3 2023 of
         // СПб for Гранд-Смета, the resource endings record. The local endings
@@ -200,12 +206,9 @@ private slots:
         for (int i = 0; i < 3; ++i)
             QTimer::singleShot(0, &tab, [&tab] { tab.updateLicList(); });
         rebuild(tab);
-        QStringList rows;
-        for (const Row& row : rowsOf(tab)) {
-            rows << shown(row);
+        for (const Row& row : rowsOf(tab))
             QCOMPARE(row.colour, row.itemClass == "grandInd" ? "lightcyan" : "floralwhite");
-        }
-        QCOMPARE(rows, QStringList({
+        QCOMPARE(m_fullBuild = shownRows(tab), QStringList({
             "Обновление файла пользователя user.rik|Установлено|floralwhite|123|update/userszip/123.zip|rikUser",
             "РИК версия 2.1 2.1.240408|Установлено|aquamarine|2.1|update/winrik_2.1.zip|rik",
             "Индексы и ТЦ (4 квартал 2024 год к Центральный ФО)|Установлено|aquamarine|1|"
@@ -288,6 +291,23 @@ private slots:
                                                          "интернету и нажмите «Обновить»." : ""));
         }
         QCOMPARE(idsOf(tab, [](const Row& r) { return r.ticked; }), "3 mgn2024");
+    }
+
+    // The dealer's side as a dealer runs it: the account in MariaDB, nginx
+    // with TLS in front. The build lists the rows it lists from SQLite, over
+    // HTTP/2 where offered and over HTTP/1.1 where not, every query answered.
+    void sameRowsFromTheDealersDatabaseThroughAWebServer()
+    {
+        test::DevServiceProcess service;
+        QVERIFY(service.start({true, ZV_CATALOGUE_ACCOUNT, "", "", 0, true, 0, true, true})); // recorded, MariaDB, nginx
+        for (const bool http2 : {true, false}) {
+            setServiceBaseAddress(service.frontUrl(http2));
+            DownloadTab tab(nullptr);
+            rebuild(tab);
+            QCOMPARE(shownRows(tab), m_fullBuild);
+            // Each build sends as many queries as the one before.
+            QTRY_COMPARE(service.frontLog().count(http2 ? "HTTP/2.0 POST /api/ 200" : "HTTP/1.1 POST /api/ 200") * (http2 ? 1 : 2), service.recorded().size());
+        }
     }
 
     // Each case: the rows left visible, those waiting for installation, and

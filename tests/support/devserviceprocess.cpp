@@ -10,12 +10,54 @@ QString DevServiceProcess::binaryPath()
            QStringLiteral("/zv-devservice");
 }
 
+QString trustedTestAuthority()
+{
+    static QTemporaryDir authority;
+    if (!QFileInfo::exists(authority.filePath("ca.pem"))) {
+        QProcess::execute("sh", {ZV_SOURCE_DIR "/tests/service/maketestauthority.sh", authority.path()});
+        QSslConfiguration trusting = QSslConfiguration::defaultConfiguration();
+        trusting.setCaCertificates(QSslCertificate::fromPath(authority.filePath("ca.pem")));
+        QSslConfiguration::setDefaultConfiguration(trusting);
+    }
+    return authority.path();
+}
+
+DevServiceProcess::~DevServiceProcess()
+{
+    for (QProcess* server : {&m_process, &m_nginx, &m_mariadb}) {
+        server->terminate();
+        server->waitForFinished(30000);
+    }
+}
+
+bool DevServiceProcess::startScript(QProcess& process, const char* script, const QStringList& arguments)
+{
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.start("sh", QStringList{ZV_SOURCE_DIR "/tests/support/" + QString(script), m_dir.filePath(script)} + arguments);
+    while (process.waitForReadyRead(60000))
+        if (process.readAllStandardOutput().contains("ready"))
+            return true;
+    return false;
+}
+
+QString DevServiceProcess::frontLog() const
+{
+    QFile log(m_dir.filePath("nginx-front/access.log"));
+    return log.open(QIODevice::ReadOnly) ? QString(log.readAll()) : QString();
+}
+
 bool DevServiceProcess::start(const Config& config)
 {
     QStringList arguments{"--listen", QStringLiteral("127.0.0.1:%1").arg(config.listenPort), "--db",
-                          m_dir.filePath("service.db")};
+                          config.mariadb ? "zv" : m_dir.filePath("service.db")};
+    if (config.mariadb && !startScript(m_mariadb, "mariadb-server", {}))
+        return false;
+    if (config.mariadb)
+        arguments << "--engine" << "mariadb" << "--mariadb-socket" << m_dir.filePath("mariadb-server/m.sock");
     if (!config.demo)
         arguments << "--no-demo";
+    if (!config.dataFile.isEmpty())
+        arguments << "--data" << config.dataFile;
     if (!config.filesDir.isEmpty())
         arguments << "--files" << config.filesDir;
     if (!config.fixedDate.isEmpty())
@@ -35,7 +77,11 @@ bool DevServiceProcess::start(const Config& config)
         if (match.hasMatch()) {
             m_baseUrl = match.captured(1);
             m_port = match.captured(2).toInt();
-            return true;
+            for (int& port : m_frontPorts) {
+                QTcpServer probe;
+                port = config.nginx && probe.listen(QHostAddress::LocalHost) ? probe.serverPort() : 0;
+            }
+            return !config.nginx || startScript(m_nginx, "nginx-front", {QString::number(m_port), QString::number(m_frontPorts[1]), QString::number(m_frontPorts[0]), trustedTestAuthority()});
         }
     }
     return false;

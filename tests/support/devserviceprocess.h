@@ -7,24 +7,33 @@
 
 namespace zv::test {
 
+// The folder of a test authority made by tests/service/maketestauthority.sh,
+// made once per process; from then on the client trusts that authority.
+QString trustedTestAuthority();
+
 // The local stand-in of the dealer's service, started for one test on a port
 // of its own. Its database starts from the schema and (unless told not to)
-// the demo data; a test changes it with sql().
+// the demo data; a test changes it with sql(). As a dealer runs it, it can
+// have a MariaDB server of its own and nginx in front (the scripts
+// mariadb-server and nginx-front beside this file), stopped with it.
 class DevServiceProcess
 {
 public:
     struct Config
     {
         bool demo = true;
+        QString dataFile; // instead of the demo data
         QString filesDir;
         QString fixedDate;  // yyyy-MM-dd
         int latencyMs = 0;
         bool record = false;
         int listenPort = 0; // 0: any free port
+        bool mariadb = false;
+        bool nginx = false;
         QStringList extraArguments; // e.g. --cut-after N, --tls-cert FILE --tls-key FILE
     };
 
-    ~DevServiceProcess() { m_process.kill(); m_process.waitForFinished(5000); }
+    ~DevServiceProcess();
 
     bool start(const Config& config);
     bool start() { return start(Config()); }
@@ -39,11 +48,19 @@ public:
     // The SQL texts of the recorded requests, in the order they came.
     QStringList recordedStatements() const;
 
+    // nginx's address, with HTTP/2 offered or HTTP/1.1 alone, and a line
+    // "HTTP/2.0 GET /path 206" for each request it answered so far.
+    QString frontUrl(bool http2) const { return QString("https://127.0.0.1:%1/").arg(m_frontPorts[http2]); }
+    QString frontLog() const;
+
     static QString binaryPath();
 
 private:
-    QProcess m_process;
+    bool startScript(QProcess& process, const char* script, const QStringList& arguments);
+
+    QProcess m_process, m_mariadb, m_nginx;
     QTemporaryDir m_dir;
+    int m_frontPorts[2] = {0, 0};
     QString m_baseUrl;
     QString m_recordPath;
     int m_port = 0;
