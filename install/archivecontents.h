@@ -24,6 +24,10 @@ struct ArchiveContents
 // that have them.
 ArchiveContents parseTechnicalListing(const QByteArray& listing);
 
+// One line for the log: "3000 entries, 12345 bytes unpacked, first \"a\",
+// last \"z\"" ("no entries" for none).
+QString listingSummary(const ArchiveContents& contents);
+
 // An entry path that climbs out with "..", starts at a root ("/", "\", a
 // drive letter) or holds ":" (a drive or, on NTFS, another stream of a file).
 // Both separators count: 7za.exe on Windows takes "\" as one.
