@@ -117,6 +117,7 @@ class ServiceTest : public QObject
 
     test::DevServiceProcess m_service;
     QTemporaryDir m_files;
+    QString m_reason; // of the last download()
 
     // A GET of the path from the stand-in (response empty) or a peer giving this answer:
     // whether it succeeded, and how many requests were made.
@@ -124,10 +125,11 @@ class ServiceTest : public QObject
     {
         CannedHttpServer peer(response);
         peer.listen();
-        setServiceBaseAddress(response.isEmpty() ? m_service.baseUrl() : peer.baseUrl());
+        setServiceBaseAddress(response.isEmpty() ? m_service.baseUrl() : response == "-" ? "http://127.0.0.1:1/" : peer.baseUrl());
         const int before = m_service.recorded().size();
-        const bool ok = fetch(path).ok;
-        return {ok, response.isEmpty() ? m_service.recorded().size() - before : peer.requests().size()};
+        const Outcome outcome = fetch(path);
+        m_reason = outcome.reason;
+        return {outcome.ok, response.isEmpty() ? m_service.recorded().size() - before : peer.requests().size()};
     }
 
     const QByteArray m_original = pattern(200000, 'a');
@@ -243,18 +245,21 @@ private slots:
         QTest::addColumn<QString>("path");
         QTest::addColumn<QByteArray>("response"); // empty: the stand-in serves its files
         QTest::addColumn<int>("requests");        // 0: refused before asking; a success only with a whole file
-        QTest::newRow("whole file, older copy replaced") << "update/a.zip" << QByteArray() << 1;
-        QTest::newRow("404") << "update/b.zip" << QByteArray() << 1;
-        QTest::newRow("stand-in keeps to its folder") << "update/out.zip" << QByteArray() << 1;
-        QTest::newRow("500") << "update/a.zip" << QByteArray("HTTP/1.1 500 Error\r\nContent-Length: 4\r\n\r\noops") << 1;
-        QTest::newRow("redirect") << "update/a.zip" << QByteArray("HTTP/1.1 302 Found\r\nLocation: /b\r\nContent-Length: 1\r\n\r\nm") << 1;
-        QTest::newRow("dropped connection") << "update/a.zip" << "HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n" + archive.left(40000) << 1;
-        QTest::newRow("climbs out") << "../outside.zip" << whole << 0;
-        QTest::newRow("climbs out deeper") << "update/../../outside.zip" << whole << 0;
-        QTest::newRow("only dots") << "update/.." << whole << 0;
-        QTest::newRow("absolute") << QDir::tempPath() + "/outside.zip" << whole << 0;
-        QTest::newRow("drive letter") << "C:/outside.zip" << whole << 0;
-        QTest::newRow("empty") << "" << whole << 0;
+        QTest::addColumn<QString>("reason");      // what the user is told, in part
+        const QString outside = "Недопустимый путь файла на сервисе: ";
+        QTest::newRow("whole file, older copy replaced") << "update/a.zip" << QByteArray() << 1 << "";
+        QTest::newRow("404") << "update/b.zip" << QByteArray() << 1 << "Файл не найден на сервисе: update/b.zip";
+        QTest::newRow("stand-in keeps to its folder") << "update/out.zip" << QByteArray() << 1 << "Файл не найден на сервисе";
+        QTest::newRow("500") << "update/a.zip" << QByteArray("HTTP/1.1 500 Error\r\nContent-Length: 4\r\n\r\noops") << 1 << "Не удалось скачать файл. Сервер не смог ответить, попробуйте позже (Error transferring http://";
+        QTest::newRow("nobody listens") << "update/a.zip" << QByteArray("-") << 0 << "Нет связи с сервисом. Сервер отказал в соединении (Connection refused)";
+        QTest::newRow("redirect") << "update/a.zip" << QByteArray("HTTP/1.1 302 Found\r\nLocation: /b\r\nContent-Length: 1\r\n\r\nm") << 1 << "Сервис ответил кодом 302 вместо файла";
+        QTest::newRow("dropped connection") << "update/a.zip" << "HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n" + archive.left(40000) << 1 << "Связь с сервисом прервалась, загрузка продолжится с места обрыва";
+        QTest::newRow("climbs out") << "../outside.zip" << whole << 0 << outside;
+        QTest::newRow("climbs out deeper") << "update/../../outside.zip" << whole << 0 << outside;
+        QTest::newRow("only dots") << "update/.." << whole << 0 << outside;
+        QTest::newRow("absolute") << QDir::tempPath() + "/outside.zip" << whole << 0 << outside;
+        QTest::newRow("drive letter") << "C:/outside.zip" << whole << 0 << outside;
+        QTest::newRow("empty") << "" << whole << 0 << outside;
     }
 
     void download()
@@ -262,10 +267,12 @@ private slots:
         QFETCH(QString, path);
         QFETCH(QByteArray, response);
         QFETCH(int, requests);
+        QFETCH(QString, reason);
         const QString cached = QDir::tempPath() + "/zelvinora/" + path;
         const bool ok = path == "update/a.zip" && response.isEmpty();
         QVERIFY(!ok || download(path, CannedHttpServer::okResponse("application/zip", "older")).first);
         QCOMPARE(download(path, response), qMakePair(ok, requests));
+        QCOMPARE(m_reason.left(reason.size()), reason);
         QCOMPARE(fileBytes(cached), ok ? archive : QByteArray());
         QVERIFY(!QFileInfo::exists(QDir::tempPath() + "/outside.zip"));
         // Folders of the cache are the user's alone.
