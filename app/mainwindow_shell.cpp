@@ -179,11 +179,11 @@ void MainWindow::openSupportLogFolder()
     // can still reach the file, or read its path out to the dealer's support.
     ZV_ERROR() << "openSupportLogFolder: the folder " << folder << " could not be opened";
     const QString path = QDir::toNativeSeparators(zv::supportLogFilePath());
-    QMessageBox box(QMessageBox::Information, QStringLiteral("Открыть журнал"),
-                    QStringLiteral("Не удалось открыть папку журнала. Файл журнала лежит здесь:\n") +
-                        path +
-                        QStringLiteral("\n\nОткройте его вручную или передайте в поддержку дилера."),
-                    QMessageBox::Ok, this);
+    QMessageBox box(
+        QMessageBox::Information, QStringLiteral("Открыть журнал"),
+        QStringLiteral("Не удалось открыть папку журнала. Файл журнала лежит здесь:\n") + path +
+            QStringLiteral("\n\nОткройте его вручную или передайте в поддержку дилера."),
+        QMessageBox::Ok, this);
     box.setTextInteractionFlags(Qt::TextSelectableByMouse);
     QPushButton* copy = box.addButton(QStringLiteral("Скопировать путь"), QMessageBox::ActionRole);
     zv::fitBoxToTitle(box);

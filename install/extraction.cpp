@@ -40,9 +40,8 @@ int lastPercentIn(const QByteArray& output)
 // 7-Zip says why it failed at the end of what it printed.
 QString lastLinesOf(const QByteArray& output, int count)
 {
-    const QStringList lines =
-        QString::fromUtf8(output).split(QRegularExpression(QStringLiteral("[\r\n]+")),
-                                        Qt::SkipEmptyParts);
+    const QStringList lines = QString::fromUtf8(output).split(
+        QRegularExpression(QStringLiteral("[\r\n]+")), Qt::SkipEmptyParts);
     return lines.mid(qMax(0, lines.size() - count)).join(QStringLiteral(" | "));
 }
 
@@ -216,7 +215,8 @@ bool listArchive(QProcess& process, const QString& archive, const SevenZipRun& r
         qDebug().noquote() << "listArchive:" << QString::fromUtf8(output);
     const ArchiveContents parsed = parseTechnicalListing(output);
     ZV_INFO() << "List: " << archive << ": " << listingSummary(parsed)
-              << (listed ? QString() : QStringLiteral("; 7-Zip ended with: ") + lastLinesOf(output, 3));
+              << (listed ? QString()
+                         : QStringLiteral("; 7-Zip ended with: ") + lastLinesOf(output, 3));
     if (listed && contents)
         *contents = parsed;
     return listed;

@@ -57,7 +57,8 @@ QString sentenceFor(QNetworkReply::NetworkError code)
 QString networkErrorText(QNetworkReply::NetworkError code, const QString& qtText)
 {
     const QString sentence = sentenceFor(code);
-    return qtText.isEmpty() ? sentence : sentence + QStringLiteral(" (") + qtText + QLatin1Char(')');
+    return qtText.isEmpty() ? sentence
+                            : sentence + QStringLiteral(" (") + qtText + QLatin1Char(')');
 }
 
 } // namespace zv

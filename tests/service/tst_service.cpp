@@ -634,11 +634,13 @@ private slots:
         for (int i = 0; i < 3000; ++i)
             builder.addFile(QString("nb/f%1.dbf").arg(i, 4, 10, QLatin1Char('0')));
         QProcess sevenZip;
+        test::LogCapture debugOutput;
         QVERIFY(builder.write(m_files.filePath("big.zip")) && testArchive(sevenZip, m_files.filePath("big.zip")) &&
                 listArchive(sevenZip, m_files.filePath("big.zip")));
         const QByteArray log = fileBytes(QDir(supportLogFolder()).filePath("zelvinorapa.log"));
         QVERIFY(log.size() < SupportLog::defaultMaxBytes && !QFileInfo::exists(supportLogFilePath() + ".1"));
         QVERIFY2(log.contains("3001 entries, 3000 bytes unpacked, first \"nb\", last \"nb/f2999.dbf\"") && !log.contains("f1500"), log);
+        QVERIFY(debugOutput.contains("default", "Path = nb/f1500.dbf"));
     }
 };
 
