@@ -8,20 +8,24 @@
 #include "app/trayicon.h"
 #include "catalogue/downloadtab.h"
 #include "service/logging.h"
+#include "service/titledmessagebox.h"
 #include "settings/hometab.h"
 #include "settings/settingkeys.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QFileInfo>
 #include <QIcon>
 #include <QLayout>
 #include <QMenu>
 #include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -220,8 +224,23 @@ void MainWindow::openSupportLogFolder()
 {
     const QString folder = zv::supportLogFolder();
     QDir().mkpath(folder);
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(folder)))
-        ZV_ERROR() << "openSupportLogFolder: the folder " << folder << " could not be opened";
+    if (QDesktopServices::openUrl(QUrl::fromLocalFile(folder)))
+        return;
+    // A desktop without a file manager, or without a way to ask one: the user
+    // can still reach the file, or read its path out to the dealer's support.
+    ZV_ERROR() << "openSupportLogFolder: the folder " << folder << " could not be opened";
+    const QString path = QDir::toNativeSeparators(zv::supportLogFilePath());
+    QMessageBox box(
+        QMessageBox::Information, QStringLiteral("Открыть журнал"),
+        QStringLiteral("Не удалось открыть папку журнала. Файл журнала лежит здесь:\n") + path +
+            QStringLiteral("\n\nОткройте его вручную или передайте в поддержку дилера."),
+        QMessageBox::Ok, this);
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);
+    QPushButton* copy = box.addButton(QStringLiteral("Скопировать путь"), QMessageBox::ActionRole);
+    zv::fitBoxToTitle(box);
+    box.exec();
+    if (box.clickedButton() == copy)
+        QGuiApplication::clipboard()->setText(path);
 }
 
 void MainWindow::runDueUpdateCheck(const QDateTime& now)

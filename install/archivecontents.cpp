@@ -68,6 +68,16 @@ ArchiveContents parseTechnicalListing(const QByteArray& listing)
     return contents;
 }
 
+QString listingSummary(const ArchiveContents& contents)
+{
+    if (contents.paths.isEmpty())
+        return QStringLiteral("no entries");
+    return QStringLiteral("%1 entries, %2 bytes unpacked, first \"%3\", last \"%4\"")
+        .arg(contents.paths.size())
+        .arg(contents.unpackedSize)
+        .arg(contents.paths.first(), contents.paths.last());
+}
+
 bool isUnsafeEntryPath(const QString& path)
 {
     // A newline would split the installation's journal line that names the

@@ -24,6 +24,10 @@ struct ArchiveContents
 // that have them.
 ArchiveContents parseTechnicalListing(const QByteArray& listing);
 
+// One line for the log: "3000 entries, 12345 bytes unpacked, first \"a\",
+// last \"z\"" ("no entries" for none).
+QString listingSummary(const ArchiveContents& contents);
+
 // An entry path that climbs out with ".." (or a name Windows reads as "..",
 // as ".. " or "..."), starts at a root ("/", "\", a drive letter), holds ":"
 // (a drive or, on NTFS, another stream of a file) or a control character (a

@@ -37,6 +37,14 @@ int lastPercentIn(const QByteArray& output)
     return found;
 }
 
+// 7-Zip says why it failed at the end of what it printed.
+QString lastLinesOf(const QByteArray& output, int count)
+{
+    const QStringList lines = QString::fromUtf8(output).split(
+        QRegularExpression(QStringLiteral("[\r\n]+")), Qt::SkipEmptyParts);
+    return lines.mid(qMax(0, lines.size() - count)).join(QStringLiteral(" | "));
+}
+
 void stopNow(QProcess& process)
 {
     process.kill();
@@ -200,10 +208,17 @@ bool listArchive(QProcess& process, const QString& archive, const SevenZipRun& r
                                 QStringLiteral("-sccUTF-8"), archive};
     const bool listed =
         runAndCheck(process, arguments, QStringLiteral("List"), archive, run, nullptr, &output);
+    // The listing runs to some eighteen lines an entry; the support log keeps
+    // a day of work only when it holds one line for it, so the whole text goes
+    // to the debug output alone, which never reaches the log file.
     if (!output.isEmpty())
-        ZV_INFO() << QString::fromUtf8(output);
+        qDebug().noquote() << "listArchive:" << QString::fromUtf8(output);
+    const ArchiveContents parsed = parseTechnicalListing(output);
+    ZV_INFO() << "List: " << archive << ": " << listingSummary(parsed)
+              << (listed ? QString()
+                         : QStringLiteral("; 7-Zip ended with: ") + lastLinesOf(output, 3));
     if (listed && contents)
-        *contents = parseTechnicalListing(output);
+        *contents = parsed;
     return listed;
 }
 

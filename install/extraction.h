@@ -46,8 +46,9 @@ bool extractArchive(QProcess& process, const QString& command, const QString& ar
 bool testArchive(QProcess& process, const QString& archive, const SevenZipRun& run = SevenZipRun(),
                  SevenZipEnd* end = nullptr);
 
-// <program> l -slt <archive> with the output in the log ("Info") and, when
-// contents is given, parsed into it; the same rules.
+// <program> l -slt <archive>: the whole output goes to the debug output, a
+// one-line summary of it (listingSummary) to the log ("Info"); when contents
+// is given, the listing is parsed into it. The same rules.
 bool listArchive(QProcess& process, const QString& archive, const SevenZipRun& run = SevenZipRun(),
                  ArchiveContents* contents = nullptr);
 

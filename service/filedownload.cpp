@@ -4,6 +4,7 @@
 #include "service/downloadcache.h"
 #include "service/downloadroom.h"
 #include "service/logging.h"
+#include "service/networkerrortext.h"
 #include "service/partialdownload.h"
 #include "service/serviceaddress.h"
 
@@ -90,14 +91,16 @@ QString networkFailureReason(const QNetworkReply& reply, const QString& relative
     case QNetworkReply::ProxyConnectionRefusedError:
     case QNetworkReply::ProxyNotFoundError:
     case QNetworkReply::ProxyTimeoutError:
-        return QStringLiteral("Нет связи с сервисом: %1").arg(reply.errorString());
+        return QStringLiteral("Нет связи с сервисом. ") +
+               networkErrorText(reply.error(), reply.errorString());
     case QNetworkReply::RemoteHostClosedError:
     case QNetworkReply::NetworkSessionFailedError:
     case QNetworkReply::TemporaryNetworkFailureError:
     case QNetworkReply::UnknownNetworkError:
         return QStringLiteral("Связь с сервисом прервалась, загрузка продолжится с места обрыва");
     default:
-        return QStringLiteral("Не удалось скачать файл: %1").arg(reply.errorString());
+        return QStringLiteral("Не удалось скачать файл. ") +
+               networkErrorText(reply.error(), reply.errorString());
     }
 }
 } // namespace

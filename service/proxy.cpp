@@ -2,9 +2,9 @@
 
 #include "service/browserproxy.h"
 #include "service/proxydecision.h"
+#include "service/titledmessagebox.h"
 #include "settings/settingkeys.h"
 
-#include <QMessageBox>
 #include <QNetworkAccessManager>
 #include <QSettings>
 
@@ -30,8 +30,8 @@ void setNetworkProxy(QNetworkAccessManager& manager, const ProxyChoice& choice,
         return;
     manager.setProxy(decision.proxy);
     if (decision.action == ProxyDecision::Action::Unconfigured)
-        QMessageBox::information(messageParent, QStringLiteral("Отсутствует настройка"),
-                                 decision.message);
+        showInformationBox(messageParent, QStringLiteral("Отсутствует настройка"),
+                           decision.message);
 }
 
 } // namespace zv

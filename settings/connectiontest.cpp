@@ -1,6 +1,7 @@
 #include "settings/connectiontest.h"
 
 #include "service/logging.h"
+#include "service/networkerrortext.h"
 #include "service/serviceaddress.h"
 
 #include <QEventLoop>
@@ -31,7 +32,20 @@ ConnectionTestOutcome testServiceConnection(const ProxyChoice& proxy, QWidget* m
         loop.exec();
 
     ConnectionTestOutcome outcome;
-    outcome.ok = reply->error() == QNetworkReply::NoError;
+    outcome.error = reply->error();
+    // Qt 5 ends a transfer that stays silent past its timeout as cancelled;
+    // nothing else cancels this request.
+    if (outcome.error == QNetworkReply::OperationCanceledError)
+        outcome.error = QNetworkReply::TimeoutError;
+    // Through an HTTP proxy Qt tells the proxy's own refusal or unknown name
+    // as the service's; the service itself would answer through the proxy.
+    if (manager->proxy().type() == QNetworkProxy::HttpProxy) {
+        if (outcome.error == QNetworkReply::ConnectionRefusedError)
+            outcome.error = QNetworkReply::ProxyConnectionRefusedError;
+        else if (outcome.error == QNetworkReply::HostNotFoundError)
+            outcome.error = QNetworkReply::ProxyNotFoundError;
+    }
+    outcome.ok = outcome.error == QNetworkReply::NoError;
     outcome.proxyHost = manager->proxy().hostName();
     if (!outcome.ok) {
         outcome.errorText = reply->errorString();
@@ -44,7 +58,11 @@ ConnectionTestOutcome testServiceConnection(const ProxyChoice& proxy, QWidget* m
 
 QString connectionFailureText(const ConnectionTestOutcome& outcome)
 {
-    return QStringLiteral("Подключение не удалось. ") + outcome.errorText + outcome.proxyHost;
+    const QString proxy = outcome.proxyHost.isEmpty()
+                              ? QString()
+                              : QStringLiteral(". Прокси-сервер: ") + outcome.proxyHost;
+    return QStringLiteral("Подключение не удалось. ") +
+           networkErrorText(outcome.error, outcome.errorText) + proxy;
 }
 
 } // namespace zv

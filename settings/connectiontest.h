@@ -2,6 +2,7 @@
 
 #include "service/proxy.h"
 
+#include <QNetworkReply>
 #include <QString>
 
 class QWidget;
@@ -11,6 +12,7 @@ namespace zv {
 struct ConnectionTestOutcome
 {
     bool ok = false;
+    QNetworkReply::NetworkError error = QNetworkReply::NoError;
     QString errorText; // the network layer's text when not ok
     QString proxyHost; // host of the proxy the request went through; empty without one
 };
@@ -23,7 +25,8 @@ struct ConnectionTestOutcome
 ConnectionTestOutcome testServiceConnection(const ProxyChoice& proxy, QWidget* messageParent,
                                             int silenceLimitMs);
 
-// "Подключение не удалось. " + error text + proxy host, without separators.
+// "Подключение не удалось. ", the reason in Russian with the network layer's
+// text in brackets, then the proxy host when a proxy was in use.
 QString connectionFailureText(const ConnectionTestOutcome& outcome);
 
 } // namespace zv

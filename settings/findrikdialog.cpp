@@ -27,7 +27,7 @@ void FindRikDialog::build(const QStringList& roots)
     if (m_folderPaths.isEmpty()) {
         layout->addWidget(
             new QLabel(QStringLiteral("Не найдено подходящих папок, \n"
-                                      "попробуйте указать на прямую испульзуя кнопку \"+\""),
+                                      "попробуйте указать напрямую, используя кнопку \"+\""),
                        this));
     }
     for (const QString& path : m_folderPaths) {

@@ -1,6 +1,7 @@
 #include "settings/setnetwork.h"
 
 #include "service/serviceaddress.h"
+#include "service/titledmessagebox.h"
 #include "settings/connectiontest.h"
 #include "settings/fieldwidth.h"
 
@@ -10,7 +11,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -170,9 +170,9 @@ void SetNetwork::connectTest()
         zv::testServiceConnection(zv::proxyChoiceOf(shownValues()), this, m_silenceLimitMs);
     m_test->setEnabled(true);
     if (outcome.ok)
-        QMessageBox::information(this, QStringLiteral("Успешное соединение"),
-                                 QStringLiteral("Подключение удалось."));
+        zv::showInformationBox(this, QStringLiteral("Успешное соединение"),
+                               QStringLiteral("Подключение удалось."));
     else
-        QMessageBox::information(this, QStringLiteral("Отсутствует настройка"),
-                                 zv::connectionFailureText(outcome));
+        zv::showInformationBox(this, QStringLiteral("Отсутствует настройка"),
+                               zv::connectionFailureText(outcome));
 }

@@ -10,6 +10,7 @@
 #include "install/processcheck.h"
 #include "install/tasklist.h"
 #include "service/downloadcache.h"
+#include "service/logging.h"
 #include "service/serviceaddress.h"
 #include "settings/autostart.h"
 #include "settings/cachesize.h"
@@ -224,10 +225,16 @@ private slots:
         setServiceBaseAddress(QStringLiteral("http://service.invalid/"));
         store({{"network/proxyuse", true}, {"network/proxyHTTP", true},
                {"network/proxyaddress", "127.0.0.1"}, {"network/proxyport", QUrl(proxy.baseUrl()).port()}});
-        MessageBoxCatcher catcher;
+        MessageBoxCatcher catcher("Скопировать путь");
         MainWindow window;
         QCOMPARE(catcher.titles(), QStringList());
         QVERIFY(proxy.requests().value(0).startsWith("POST http://service.invalid/api/ HTTP/1.1\r\n"));
+        // Offscreen no desktop opens the log's folder: the box names the file and copies its path.
+        for (QAction* action : zv::trayIcon()->contextMenu()->actions())
+            if (action->text() == "Открыть журнал")
+                action->trigger();
+        QVERIFY(catcher.texts().value(0).contains(supportLogFilePath()));
+        QCOMPARE(QGuiApplication::clipboard()->text(), supportLogFilePath());
     }
 
     void tasklistRules()
@@ -349,6 +356,12 @@ private slots:
         click(page, "Проверить соединение");
         QCOMPARE(catcher.titles(), QStringList{"Успешное соединение"});
         QVERIFY(proxy.requests().value(0).startsWith("GET http://service.invalid/lk/ HTTP/1.1\r\n"));
+        field(page, "port")->setText("1");
+        click(page, "Проверить соединение");
+        QCOMPARE(catcher.texts().value(1), "Подключение не удалось. Прокси-сервер отказал в соединении "
+                                           "(Connection refused). Прокси-сервер: 127.0.0.1");
+        // Room for the title beside the window's icon, its close button and the frame.
+        QVERIFY(catcher.titleRooms().value(0) >= 6 && catcher.titleRooms().value(1) >= 6);
         click(page, "Установить настройки по умолчанию");
         QVERIFY(field(page, "address")->text() == " host " && shown(page, "SOCKS5")->isChecked());
     }
