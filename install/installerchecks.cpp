@@ -73,7 +73,11 @@ bool Installer::planFor(const QString& archive, const QString& itemClass, Plan& 
         plan.root = m_grandFolder;
         program = QStringLiteral("Гранд-Смета");
     } else if (itemClass != QLatin1String("rik") && itemClass != QLatin1String("rikInd")) {
-        return refuse(QStringLiteral("Неизвестный вид обновления: ") + itemClass,
+        // An unnamed kind would leave the user a sentence ending in a colon.
+        return refuse(itemClass.isEmpty()
+                          ? QStringLiteral("Клиент не устанавливает этот вид обновления: ") +
+                                nameOf(archive)
+                          : QStringLiteral("Неизвестный вид обновления: ") + itemClass,
                       QStringLiteral("installFile: no rule for the class ") + itemClass + " (" +
                           archive + QLatin1Char(')'));
     }

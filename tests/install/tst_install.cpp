@@ -459,6 +459,7 @@ private slots:
         const QByteArray badName = "[Version]\r\nNumber=1\r\nName=" + QByteArray(300, 'n') + "\r\n";
         QTest::newRow("rikVarRes, from the newest offer") << Kind{"rikVarRes", "update/var/res_0042.dbf.zip", "res_42.dbf", "r", false, "Win RIK/sm_r/var/res_42.dbf", ""};
         QTest::newRow("unknown class") << Kind{"rikind", "update/x/a.zip", "IND/a.dbf", "a", false, "", ""};
+        QTest::newRow("no class") << Kind{"", "update/x/a.zip", "IND/a.dbf", "a", false, "", "no rule for the class"};
         QTest::newRow("rikNB registered with its own nb.ini, not a copy's") << Kind{"rikNB", "update/nb/base1234.zip", "NB/Base_1234/nb.ini", "[Version]\r\nName=New\r\n", false, "Win RIK/NB/Base_1234/nb.ini", ""};
         QTest::newRow("rikNB without its folder") << Kind{"rikNB", "update/nb/base9999.zip", "NB/Other/nb.ini", "[Version]", false, "", "9999"};
         QTest::newRow("rikNB, INSTAL not written") << Kind{"rikNB", "update/nb/base7777.zip", "NB/B_7777/nb.ini", badName, false, "", "Cannot write INSTALL.DBF. ("};
@@ -486,6 +487,8 @@ private slots:
         QVERIFY(kind.itemClass != "rikNB" || kind.landed.isEmpty()
                 || installedBaseList(m_rik->root()).bases.value("1234").dir == m_dir->filePath(kind.landed).chopped(6).replace('/', '\\'));
         QVERIFY(kind.logged.isEmpty() || (log.contains("Error", kind.logged) && log.contains("Error", cached)));
+        // Whatever failed, the user's sentence names what it is about.
+        QVERIFY2(!m_installer->failureReason().trimmed().endsWith(':'), qPrintable(m_installer->failureReason()));
     }
 
     // 7-Zip's exit codes 0 and 1 are success; anything else, a crash or a
