@@ -16,7 +16,7 @@ inline QStringList headers()
             QStringLiteral("URL"),          QStringLiteral("class"),  QStringLiteral("isNew")};
 }
 
-inline constexpr int titleWidth = 530;
+// The least width of the status column; the longest status may ask for more.
 inline constexpr int statusWidth = 190;
 
 inline const QString checkOffIcon = QStringLiteral(":/checkoff.ico");

@@ -96,12 +96,6 @@ QString statusText(const QTableWidget& table, int row)
     return item->text();
 }
 
-QString statusToolTip(const QTableWidget& table, int row)
-{
-    const QTableWidgetItem* item = table.item(row, column::Status);
-    return item ? item->toolTip() : QString();
-}
-
 void putProgressBar(QTableWidget& table, int row, QProgressBar* bar)
 {
     table.setCellWidget(row, column::Status, bar);

@@ -30,7 +30,6 @@ void showStatus(QTableWidget& table, int row, const QString& text, const QString
                 const QString& toolTip = QString());
 // The status text; empty while a progress bar lies over the cell.
 QString statusText(const QTableWidget& table, int row);
-QString statusToolTip(const QTableWidget& table, int row);
 // A progress bar laid over the status cell while its item is downloaded or
 // installed; the table owns it from here on.
 void putProgressBar(QTableWidget& table, int row, QProgressBar* bar);

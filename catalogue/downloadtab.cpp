@@ -141,7 +141,6 @@ void DownloadTab::setUpTable()
 {
     m_table->setColumnCount(zv::column::Count);
     m_table->setHorizontalHeaderLabels(zv::column::headers());
-    m_table->setColumnWidth(zv::column::Title, zv::column::titleWidth);
     // Wide enough for the longest status in the table's own font, whatever
     // the screen's scaling makes of it.
     int statusWidth = zv::column::statusWidth;

@@ -11,9 +11,7 @@
 #include "settings/settingkeys.h"
 
 #include <QFileInfo>
-#include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 
 void DownloadTab::setSubscriptionInfo()
 {

@@ -10,6 +10,17 @@ namespace {
 // The speed is taken over this much of the latest transfer, so a line that
 // slows down shows it within seconds.
 constexpr qint64 speedWindowMs = 5000;
+
+// "осталось около 40 с", "осталось около 3 мин", "осталось около 2 ч 5 мин".
+QString timeLeftText(qint64 seconds)
+{
+    if (seconds < 60)
+        return QStringLiteral("осталось около %1 с").arg(qMax<qint64>(seconds, 1));
+    const qint64 minutes = (seconds + 30) / 60;
+    if (minutes < 60)
+        return QStringLiteral("осталось около %1 мин").arg(minutes);
+    return QStringLiteral("осталось около %1 ч %2 мин").arg(minutes / 60).arg(minutes % 60);
+}
 } // namespace
 
 void TransferMeter::begin(qint64 start, qint64 nowMs)
@@ -69,16 +80,6 @@ QString TransferMeter::text(qint64 nowMs) const
         text += QStringLiteral(", ") +
                 timeLeftText(qint64(std::ceil(double(m_total - m_received) / speed)));
     return text;
-}
-
-QString timeLeftText(qint64 seconds)
-{
-    if (seconds < 60)
-        return QStringLiteral("осталось около %1 с").arg(qMax<qint64>(seconds, 1));
-    const qint64 minutes = (seconds + 30) / 60;
-    if (minutes < 60)
-        return QStringLiteral("осталось около %1 мин").arg(minutes);
-    return QStringLiteral("осталось около %1 ч %2 мин").arg(minutes / 60).arg(minutes % 60);
 }
 
 } // namespace zv

@@ -23,8 +23,6 @@ public:
     void update(qint64 received, qint64 total, qint64 nowMs);
 
     bool isQuiet(qint64 nowMs) const { return nowMs - m_lastByteMs >= quietMs; }
-    // Bytes per second over the last few seconds; 0 before there is a measure.
-    double bytesPerSecond() const;
     // 0 to 100, or -1 without a known total.
     int percent() const;
 
@@ -36,6 +34,9 @@ public:
     QString shortText(qint64 nowMs) const;
 
 private:
+    // Bytes per second over the last few seconds; 0 before there is a measure.
+    double bytesPerSecond() const;
+
     struct Sample
     {
         qint64 ms;
@@ -46,8 +47,5 @@ private:
     qint64 m_total = -1;
     qint64 m_lastByteMs = 0;
 };
-
-// "осталось около 40 с", "осталось около 3 мин", "осталось около 2 ч 5 мин".
-QString timeLeftText(qint64 seconds);
 
 } // namespace zv
