@@ -6,7 +6,7 @@ ZV_PACKAGES="
   libcpp-httplib-dev libssl-dev openssl libsqlite3-dev sqlite3
   mariadb-server libmariadb-dev nginx
   p7zip-full zip
-  xvfb xauth xdotool x11-apps trayer
+  xvfb xauth xdotool x11-apps x11-utils trayer openbox
   python3 python3-dbfread python3-dbf
   clang libclang-rt-14-dev
   curl

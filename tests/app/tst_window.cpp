@@ -16,6 +16,7 @@
 #include "settings/cachesize.h"
 #include "settings/findrikdialog.h"
 #include "settings/hometab.h"
+#include "settings/localvolumes.h"
 #include "settings/setgeneral.h"
 #include "settings/setnetwork.h"
 #include "settings/settingsstore.h"
@@ -31,6 +32,22 @@
 using namespace zv;
 
 namespace {
+QByteArray oem(const char* text) { return QTextCodec::codecForName("IBM 866")->fromUnicode(QString::fromUtf8(text)); }
+
+// Windows 10's tasklist for /FI "IMAGENAME eq winrik.exe", English and
+// Russian (console code page 866): the table when the program runs, the
+// one-line notice when it does not.
+QByteArray tasklistOutput(bool russian, bool running)
+{
+    if (!running)
+        return russian ? oem("ИНФОРМАЦИЯ: Задачи, отвечающие заданным критериям, отсутствуют.\r\n")
+                       : "INFO: No tasks are running which match the specified criteria.\r\n";
+    const QByteArray header = russian ? oem("Имя образа                     PID Имя сессии          № сеанса       Память")
+                                      : "Image Name                     PID Session Name        Session#    Mem Usage";
+    return "\r\n" + header.leftJustified(76) + "\r\n" + "========================= ======== ================ =========== ============\r\n"
+           + "winrik.exe                    5532 Console                    1     45 120 K\r\n";
+}
+
 // The stored switches, the boxes clicked, and the proxy grid's state() after.
 struct Greying { bool useProxy, auth; QStringList clicks; QString grid; };
 } // namespace
@@ -243,8 +260,9 @@ private slots:
                  (QStringList{"/FI", "IMAGENAME eq winrik.exe"}));
         QCOMPARE(tasklist::arguments(QStringLiteral("zelvinorapa.exe"), 42),
                  (QStringList{"/FI", "IMAGENAME eq zelvinorapa.exe", "/FI", "PID ne 42"}));
-        QVERIFY(!tasklist::reportsProcess(QByteArray(157, 'x')));
-        QVERIFY(tasklist::reportsProcess(QByteArray(158, 'x')));
+        for (const bool russian : {false, true})
+            for (const bool running : {false, true})
+                QCOMPARE(tasklist::reportsProcess(tasklistOutput(russian, running)), running);
     }
 
     void serverDateAnswer()
@@ -356,9 +374,15 @@ private slots:
         click(page, "Проверить соединение");
         QCOMPARE(catcher.titles(), QStringList{"Успешное соединение"});
         QVERIFY(proxy.requests().value(0).startsWith("GET http://service.invalid/lk/ HTTP/1.1\r\n"));
-        field(page, "port")->setText("1");
-        click(page, "Проверить соединение");
-        QCOMPARE(catcher.texts().value(1), "Подключение не удалось. Прокси-сервер отказал в соединении "
+        // An HTTP error status is a failure too.
+        test::CannedHttpServer missing("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n");
+        QVERIFY(missing.listen());
+        for (const QString& port : {QString::number(QUrl(missing.baseUrl()).port()), QString("1")}) {
+            field(page, "port")->setText(port);
+            click(page, "Проверить соединение");
+        }
+        QCOMPARE(catcher.titles().value(1), "Отсутствует настройка");
+        QCOMPARE(catcher.texts().value(2), "Подключение не удалось. Прокси-сервер отказал в соединении "
                                            "(Connection refused). Прокси-сервер: 127.0.0.1");
         // Room for the title beside the window's icon, its close button and the frame.
         QVERIFY(catcher.titleRooms().value(0) >= 6 && catcher.titleRooms().value(1) >= 6);
@@ -431,6 +455,15 @@ private slots:
             click(finder, "Выбрать");
             QCOMPARE(field(&page, "rikPath")->text(), choose ? d + "old RIK & Co" : "/stored");
         }
+        page.setRikSearchRoots({m_work.filePath(QStringLiteral("missing/"))});
+        click(&page, "Найти");
+        QCOMPARE(page.findChildren<FindRikDialog*>().last()->findChildren<QLabel*>().last()->text(),
+                 "Не найдено подходящих папок, \nпопробуйте указать напрямую, используя кнопку \"+\"");
+        // Linux disk roots: "/" and local disks, never pseudo, memory, network or removable file systems.
+        const QList<MountedVolume> volumes{{"/", "overlay", true}, {"/proc", "proc", true}, {"/tmp", "tmpfs", true},
+                                           {"/srv/share", "nfs4", true}, {"/mnt/smb", "cifs", true},
+                                           {"/media/stick", "vfat", true, true}, {"/home", "ext4", true}, {"/data", "xfs", false}};
+        QCOMPARE(fixedVolumeRoots(volumes), (QStringList{"/", "/home/"}));
     }
 };
 

@@ -78,15 +78,26 @@ struct Filter { QString settings; QStringList cached; QString node, seen; QStrin
 struct Action { QString archive; QStringList ticked; QString button, seen, reason; };
 
 // Keeps the rows as an action left them: when it enables the table again,
-// just before its closing rebuild starts over.
+// just before its closing rebuild starts over; and what a row's progress bar
+// read last, as it gave way to the status.
 struct ActionOutcome : QObject
 {
     DownloadTab& tab;
     QList<Row> rows;
-    explicit ActionOutcome(DownloadTab& t) : tab(t) { t.findChild<QTableWidget*>("table")->installEventFilter(this); }
-    bool eventFilter(QObject* table, QEvent* event) override
+    QString barText;
+    explicit ActionOutcome(DownloadTab& t) : tab(t)
     {
-        if (rows.isEmpty() && event->type() == QEvent::EnabledChange && static_cast<QWidget*>(table)->isEnabled())
+        t.findChild<QTableWidget*>("table")->installEventFilter(this);
+        t.findChild<QTableWidget*>("table")->viewport()->installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::ChildAdded && qobject_cast<QProgressBar*>(static_cast<QChildEvent*>(event)->child()))
+            static_cast<QChildEvent*>(event)->child()->installEventFilter(this);
+        if (event->type() == QEvent::DeferredDelete && qobject_cast<QProgressBar*>(watched))
+            barText = static_cast<QProgressBar*>(watched)->text();
+        if (rows.isEmpty() && event->type() == QEvent::EnabledChange && qobject_cast<QTableWidget*>(watched)
+            && static_cast<QWidget*>(watched)->isEnabled())
             rows = rowsOf(tab);
         return false;
     }
@@ -489,6 +500,8 @@ private slots:
                 seen << row.id + ' ' + row.status + ' ' + row.statusColour + (row.ticked ? " ticked" : "");
         }
         const QString rebuilt = rowsOf(tab).value(6).status;
+        if (a.seen.startsWith("7 Ожидает"))
+            QCOMPARE(after.barText, QString("%1 из %1 байт").arg(zip.size()));
         QCOMPARE(seen.join(", ") + " / " + rebuilt, a.seen);
         // A failed item keeps saying why through the rebuild, and one box
         // at the end lists it with the same reason.

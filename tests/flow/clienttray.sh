@@ -1,10 +1,13 @@
 #!/bin/sh
 # The built client as a user meets it, on an X display of its own with a real
-# notification area (trayer): the window and the tray icon come, the catalogue
-# is asked for, the tray menu's "Свернуть" hides the window and a click on the
-# icon brings it back, and "Выход" ends the client with exit code 0.
-# Run by CTest through run-isolated (a home and configuration of its own); it
-# takes the stand-in's built port 18765, so only under the e2e lock.
+# notification area (trayer) and a window manager (openbox): the window and the
+# tray icon come, the catalogue is asked for, minimising the window hides it
+# into the tray and a click on the icon brings it back, the tray menu's
+# "Свернуть" hides it too, and "Выход" while it is hidden ends the client with
+# exit code 0.
+# Run by CTest through run-isolated (a home and configuration of its own, and
+# where it can a loopback of its own, for it takes the stand-in's built port
+# 18765; elsewhere only under the e2e lock).
 set -u
 work=$(mktemp -d)
 pids=
@@ -27,6 +30,8 @@ Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display
 pids="$pids $!"
 DISPLAY=:$(await cat "$work/display") || fail "Xvfb did not start"
 export DISPLAY
+openbox --sm-disable >/dev/null 2>&1 &
+pids="$pids $!"
 trayer --edge top --align right --widthtype request --height 24 >/dev/null 2>&1 &
 pids="$pids $!"
 await xdotool search --onlyvisible --name '^panel$' >/dev/null || fail "trayer showed no panel"
@@ -90,12 +95,17 @@ if [ -n "${ZV_SCREENSHOT_DIR:-}" ] && mkdir -p "$ZV_SCREENSHOT_DIR"; then
         fail "no picture of the window"
 fi
 
-choose 0
-hidden() { [ -z "$(window)" ] && echo yes; }
-await hidden >/dev/null || fail "\"Свернуть\" left the window shown"
-kill -0 "$client" || fail "\"Свернуть\" ended the client"
+# Hidden by the client itself: a window the window manager only minimised
+# would stay in its iconic state, in the task bar.
+shell=$(window)
+hidden() { [ -z "$(window)" ] && ! xprop -id "$shell" WM_STATE 2>/dev/null | grep -q Iconic && echo yes; }
+xdotool windowminimize "$shell"
+await hidden >/dev/null || fail "minimising left the window in the task bar"
+kill -0 "$client" || fail "minimising ended the client"
 click "$(icon)" 1 3
 await window >/dev/null || fail "a click on the icon did not bring the window back"
+choose 0
+await hidden >/dev/null || fail "\"Свернуть\" left the window shown"
 
 choose 3
 await cat "$work/exit" >/dev/null || fail "the client still runs after \"Выход\""

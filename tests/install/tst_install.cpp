@@ -6,6 +6,7 @@
 #include "install/installedstate.h"
 #include "install/installer.h"
 #include "install/installtransaction.h"
+#include "install/processcheck.h"
 #include "install/versions.h"
 #include "install/winrikfolder.h"
 #include "service/downloadcache.h"
@@ -238,6 +239,7 @@ private slots:
         QTest::newRow("character without a byte") << Stored{"T", "日本", {}};
         QTest::newRow("text too long") << Stored{"T", QString(255, 'x'), {}};
         QTest::newRow("number too wide") << Stored{"QTY", 123456, {}};
+        QTest::newRow("more decimals than the column") << Stored{"PRICE", 3.14159, {}};
         QTest::newRow("not a number") << Stored{"PRICE", "12,5x", {}};
         QTest::newRow("unknown column") << Stored{"NOPE", "x", {}};
         QTest::newRow("date in another writer's six-byte column") << Stored{"ODD", QDate(2024, 1, 2), {}};
@@ -419,6 +421,8 @@ private slots:
         QTest::newRow("kept row behind a moved one") << Merge{"res", {100, 9600}, {}, 200, mine, {}, ""};
         QTest::newRow("gap in NN") << Merge{"res", {100, 200}, {1, 3}, 50, mine, {}, ""};
         QTest::newRow("NN repeated") << Merge{"kc3", {100, 200}, {1, 1}, 50, mine, {}, ""};
+        QTest::newRow("NN descending") << Merge{"res", {100, 200}, {2, 1}, 50, mine, {}, ""};
+        QTest::newRow("deleted row beside a live one with the number") << Merge{"res", {7, 7}, {}, 7, mine, {7, 7}, "N,4,1,M,G,B,R,L,K,C,3,S"};
         QTest::newRow("name too long") << Merge{"res", {1, 2}, {}, 0, QString(255, 'x'), {}, ""};
         QTest::newRow("name too long, overwrite") << Merge{"res", {1, 2}, {}, 2, QString(255, 'x'), {}, ""};
         QTest::newRow("name without a byte") << Merge{"kc6", {1, 2}, {}, 3, "日本", {}, ""};
@@ -444,11 +448,14 @@ private slots:
             const QString number = QString::number(r.number);
             seen << r.number;
             QCOMPARE(r.nn, i + 1);
-            QCOMPARE(decodeDosText(r.name), r.number == m.offered ? m.name : "r" + number);
-            QCOMPARE(columnsOf(r), r.number == m.offered ? m.columns : kOld.join(','));
+            // Row 1, marked deleted, is written only when no live row has the number.
+            const bool deleted = m.numbers.size() > 1 && (m.merged == m.numbers ? i == 1 : r.number == m.numbers[1]);
+            const bool written = r.number == m.offered && !(deleted && m.numbers.count(r.number) > 1);
+            QCOMPARE(decodeDosText(r.name), written ? m.name : "r" + number);
+            QCOMPARE(columnsOf(r), written ? m.columns : kOld.join(','));
             // Columns the client does not know and deletion marks stay with their record.
             QCOMPARE(records[i].text("ZZ_OTHER"), m.numbers.contains(r.number) ? "other " + number : "");
-            QCOMPARE(records[i].isDeleted(), m.numbers.size() > 1 && r.number == m.numbers[1] && r.number != m.offered);
+            QCOMPARE(records[i].isDeleted(), deleted && !written);
         }
         QCOMPARE(seen, m.merged);
     }
@@ -463,6 +470,8 @@ private slots:
         QTest::newRow("rikNB registered with its own nb.ini, not a copy's") << Kind{"rikNB", "update/nb/base1234.zip", "NB/Base_1234/nb.ini", "[Version]\r\nName=New\r\n", false, "Win RIK/NB/Base_1234/nb.ini", ""};
         QTest::newRow("rikNB without its folder") << Kind{"rikNB", "update/nb/base9999.zip", "NB/Other/nb.ini", "[Version]", false, "", "9999"};
         QTest::newRow("rikNB, INSTAL not written") << Kind{"rikNB", "update/nb/base7777.zip", "NB/B_7777/nb.ini", badName, false, "", "Cannot write INSTALL.DBF. ("};
+        QTest::newRow("rikNRSP, folder in another letter case") << Kind{"rikNRSP", "update/nrsp/nrsp_ABC.zip", "NB/Base_abc/nrspcmnt.dbf", "n", false, "Win RIK/NB/Base_abc/dealer.ini", ""};
+        QTest::newRow("rikNB, folder in another letter case") << Kind{"rikNB", "update/nb/baseABCD.zip", "NB/base_abcd/nb.ini", "[Version]\r\nName=New\r\n", false, "Win RIK/NB/base_abcd/nb.ini", ""};
         QTest::newRow("rikNRSP without its base") << Kind{"rikNRSP", "update/nrsp/nrsp_qqq.zip", "NB/Base_qqq/nrspcmnt.dbf", "n", false, "", "_qqq"};
         QTest::newRow("rikVarLoc not offered") << Kind{"rikVarLoc", "update/var/loc_0007.dbf.zip", "loc_7.dbf", "r", false, "", "no offered endings record"};
         QTest::newRow("rikVarLoc, no table") << Kind{"rikVarLoc", "update/var/loc_0042.dbf.zip", "loc_42.dbf", "r", false, "", "Oshibka dobavlenia koncovki v  loc_all.dbf. ("};
@@ -485,7 +494,7 @@ private slots:
         QCOMPARE(QFileInfo::exists(cached), kind.landed.isEmpty());
         QVERIFY(kind.landed.isEmpty() || QFileInfo(m_dir->filePath(kind.landed)).isFile());
         QVERIFY(kind.itemClass != "rikNB" || kind.landed.isEmpty()
-                || installedBaseList(m_rik->root()).bases.value("1234").dir == m_dir->filePath(kind.landed).chopped(6).replace('/', '\\'));
+                || installedBaseList(m_rik->root()).bases.value(kind.url.right(8).left(4).toLower()).dir == m_dir->filePath(kind.landed).chopped(6).replace('/', '\\'));
         QVERIFY(kind.logged.isEmpty() || (log.contains("Error", kind.logged) && log.contains("Error", cached)));
         // Whatever failed, the user's sentence names what it is about.
         QVERIFY2(!m_installer->failureReason().trimmed().endsWith(':'), qPrintable(m_installer->failureReason()));
@@ -502,7 +511,8 @@ private slots:
         QTest::newRow("255 stopped") << UnpackRun{"exit 255", false, "exit code 255", {}};
         QTest::newRow("crash") << UnpackRun{"kill -SEGV $$", false, "crashed", {}};
         QTest::newRow("not there") << UnpackRun{QByteArray(), false, "/7za.", {}};
-        QTest::newRow("reporting past the silence") << UnpackRun{"for p in 20 40 60 80; do printf ' %s%%' $p; sleep 0.6; done",
+        // Three times the silence limit in all, a report every quarter of it.
+        QTest::newRow("reporting past the silence") << UnpackRun{"for p in 2 2 2 4 4 4 6 6 6 8 8 8; do printf ' %s0%%' $p; sleep 0.25; done",
                                                                    true, "Extract completed: ", {60, 70, 80, 90, 100}};
     }
 
@@ -617,6 +627,30 @@ private slots:
         QVERIFY(writeScript(setup, "#!/bin/sh\ntouch '" + marker.toUtf8() + "'\n"));
         QVERIFY(m_installer->installFile(setup, "zelvinoraPA") && exited);
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(marker), 10000);
+    }
+
+    // WinRIK as a Linux process table shows it, in a fake /proc: comm and state.
+    void winrikAmongLinuxProcesses_data()
+    {
+        QTest::addColumn<QString>("comm");
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<bool>("running");
+        QTest::newRow("other letter case") << "WinRIK.EXE" << "S" << true;
+        QTest::newRow(".exe dropped") << "winrik" << "R" << true;
+        QTest::newRow("longer name") << "winrik.exe2" << "S" << false;
+        QTest::newRow("prefix") << "winri" << "S" << false;
+        QTest::newRow("zombie") << "winrik" << "Z" << false;
+    }
+
+    void winrikAmongLinuxProcesses()
+    {
+        QFETCH(QString, comm);
+        QFETCH(QString, state);
+        const QString proc = m_dir->filePath("proc");
+        QVERIFY(test::writeFile(proc + "/42/comm", comm.toUtf8() + "\n")
+                && test::writeFile(proc + "/42/stat", "42 (" + comm.toUtf8() + ") " + state.toLatin1() + " 1 42\n"));
+        QFETCH(bool, running);
+        QCOMPARE(isProcessRunningIn(proc, winrikImageName, -1), running);
     }
 
 private:

@@ -3,40 +3,17 @@
 // hand-over, the download cache and a dBASE table on a Windows disk.
 #include "install/processcheck.h"
 #include "app/restarthandover.h"
-#include "install/tasklist.h"
 #include "install/dbftable.h"
 #include "install/dostext.h"
 #include "install/extraction.h"
 #include "service/downloadcache.h"
 #include "settings/fixeddrives.h"
 
-#include <QTextCodec>
 #include <QtTest>
 
 #include <windows.h>
 
 namespace {
-
-QByteArray oem(const char* text)
-{
-    return QTextCodec::codecForName("IBM 866")->fromUnicode(QString::fromUtf8(text));
-}
-
-// Windows 10's tasklist for /FI "IMAGENAME eq winrik.exe", English and
-// Russian (console code page 866): the table when the program runs, the
-// one-line notice when it does not.
-QByteArray tasklistOutput(bool russian, bool running)
-{
-    if (!running)
-        return russian ? oem("ИНФОРМАЦИЯ: Задачи, отвечающие заданным критериям, отсутствуют.\r\n")
-                       : "INFO: No tasks are running which match the specified criteria.\r\n";
-    const QByteArray header =
-        russian ? oem("Имя образа                     PID Имя сессии          № сеанса       Память")
-                : "Image Name                     PID Session Name        Session#    Mem Usage";
-    return "\r\n" + header.leftJustified(76) + "\r\n" +
-           "========================= ======== ================ =========== ============\r\n" +
-           "winrik.exe                    5532 Console                    1     45 120 K\r\n";
-}
 
 QString nativeTemp()
 {
@@ -52,13 +29,6 @@ class WinSystemTest : public QObject
     Q_OBJECT
 
 private slots:
-    void tasklistOutputRule()
-    {
-        for (const bool russian : {false, true})
-            for (const bool running : {false, true})
-                QCOMPARE(zv::tasklist::reportsProcess(tasklistOutput(russian, running)), running);
-    }
-
     // This process is found by its own image name unless it is the one left
     // out; a program that is not running is not found.
     void processCheck()
