@@ -8,6 +8,7 @@
 #include "service/proxy.h"
 #include "service/serviceexchange.h"
 #include "service/statements.h"
+#include "settings/autostart.h"
 #include "settings/settingkeys.h"
 
 #include <QMessageBox>
@@ -38,6 +39,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     showTrayIcon();
     if (zv::isFirstRun(m_settings))
         setDefaultSettings();
+    else
+        zv::restoreAutostartEntry(m_settings.value(zv::keys::generalAutostart).toBool());
     createTabs();
     showAtStart();
 

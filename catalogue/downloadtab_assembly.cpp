@@ -8,6 +8,7 @@
 #include "catalogue/cataloguerow.h"
 #include "catalogue/cataloguetable.h"
 #include "catalogue/installedendings.h"
+#include "catalogue/itemclass.h"
 #include "catalogue/itemstatus.h"
 #include "install/installtransaction.h"
 #include "install/offthread.h"
@@ -96,8 +97,9 @@ void DownloadTab::buildCatalogue()
 {
     m_answers = zv::CatalogueAnswers();
     m_lastBuildWaits = 1;
-    // A newer client comes first: it is the only thing offered until the
-    // user has installed it.
+    // A newer client comes first: where the client installs it, it is the
+    // only thing offered until the user has; where the package manager does,
+    // a line above the usual catalogue says so.
     bool reached = false;
     const QMap<QString, float> currentClient =
         getCurVersion(zv::statements::productClient, &reached);
@@ -108,8 +110,9 @@ void DownloadTab::buildCatalogue()
     if (!reached)
         return;
     showUnrestoredFolders();
-    if (isNewVersion(ownVersion(), currentClient)) {
-        m_answers.clientVersion = currentClient;
+    const bool newerClient = isNewVersion(ownVersion(), currentClient);
+    m_answers.clientVersion = currentClient;
+    if (newerClient && zv::itemclass::clientInstallsItsUpdate) {
         const QStringList ticked = tickedUrls();
         clearTable();
         addClientUpdate();
@@ -137,6 +140,8 @@ void DownloadTab::buildCatalogue()
     m_table->setUpdatesEnabled(false);
     const QStringList ticked = tickedUrls();
     clearTable();
+    if (newerClient)
+        addClientUpdate();
     if (rikInUse) {
         addUserUpdateRik(m_settings.value(zv::keys::rikKey).toInt());
         addVersionUpdateRik();

@@ -15,10 +15,6 @@
 
 #include <QTableWidget>
 
-namespace {
-const QString clientSetupPath = QStringLiteral("downloads/accessories/zelvinorapasetup.exe");
-}
-
 void DownloadTab::addUserUpdateRik(int key)
 {
     const QString& colour = zv::itemclass::rikColour;
@@ -89,11 +85,23 @@ void DownloadTab::addClientUpdate()
                         QStringLiteral("Личный кабинет Зелвинора ") +
                             zv::versiontext::display(current),
                         colour);
+    if (!zv::itemclass::clientInstallsItsUpdate) {
+        // Only information: the rest of the catalogue is listed below it.
+        zv::cells::putTitle(*m_table, row, zv::cells::titleAt(*m_table, row) +
+                                               QStringLiteral(": обновите пакет zelvinorapa"),
+                            colour);
+        zv::cells::showStatus(*m_table, row, zv::status::newerPackage, zv::status::neutralStyle,
+                              zv::status::newerPackageTip);
+        zv::cells::writeText(*m_table, row, zv::column::Id, zv::itemclass::client);
+        zv::cells::writeText(*m_table, row, zv::column::Class, zv::itemclass::client);
+        zv::cells::setTickable(*m_table, row, false);
+        return;
+    }
     zv::cells::showStatus(*m_table, row, zv::status::available, colour);
     // Never hidden and never "waiting": a setup program lying in the cache
     // is only started by the combined download-and-install action.
     zv::cells::writeIsNew(*m_table, row, true);
     zv::cells::writeText(*m_table, row, zv::column::Id, zv::itemclass::client);
-    zv::cells::writeText(*m_table, row, zv::column::Url, clientSetupPath);
+    zv::cells::writeText(*m_table, row, zv::column::Url, zv::itemclass::clientSetupPath);
     zv::cells::writeText(*m_table, row, zv::column::Class, zv::itemclass::client);
 }

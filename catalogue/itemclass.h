@@ -15,6 +15,16 @@ inline const QString rikResourceEndings = QStringLiteral("rikVarRes");
 inline const QString rikUserFile = QStringLiteral("rikUser");
 inline const QString rikProgram = QStringLiteral("rik");
 inline const QString client = QStringLiteral("zelvinoraPA");
+// Only on Windows does the client install its own update (it starts the
+// dealer's setup program); elsewhere the system's package manager does, and
+// the catalogue only says that a newer client exists.
+#ifdef Q_OS_WIN
+inline constexpr bool clientInstallsItsUpdate = true;
+#else
+inline constexpr bool clientInstallsItsUpdate = false;
+#endif
+// Where the service keeps the client's own setup program.
+inline const QString clientSetupPath = QStringLiteral("downloads/accessories/zelvinorapasetup.exe");
 
 // Style sheet of a row's check box, and of its status label while the item is
 // offered as new. Гранд-Смета rows stand out in their own colour.

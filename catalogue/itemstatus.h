@@ -18,6 +18,12 @@ inline const QString stopped = QStringLiteral("Прервано");
 // as an update and never ticked.
 inline const QString unsupported = QStringLiteral("Клиент не устанавливает");
 
+// A newer client that the package manager installs.
+inline const QString newerPackage = QStringLiteral("Есть новая версия");
+inline const QString newerPackageTip =
+    QStringLiteral("Новая версия программы приходит пакетом zelvinorapa. Обновите его "
+                   "менеджером пакетов, например: sudo apt update && sudo apt upgrade");
+
 inline const QString partTip =
     QStringLiteral("Загрузка была прервана; при следующей загрузке она продолжится с этого места");
 

@@ -15,5 +15,9 @@ bool removeAutostartEntry();
 bool autostartEntryExists();
 // The executable path the entry starts; empty when there is none.
 QString autostartEntryValue();
+// At start: writes the entry again when the stored setting wants it and it is
+// missing (an uninstall removed it, a cleaning tool took it). True when the
+// entry is as the setting wants; an unwanted entry is left to the general page.
+bool restoreAutostartEntry(bool wanted);
 
 } // namespace zv

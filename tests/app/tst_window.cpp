@@ -100,6 +100,8 @@ private slots:
         test::enableTestMode();
         QCoreApplication::setOrganizationName(QStringLiteral("ZelVinora"));
         QCoreApplication::setApplicationName(QStringLiteral("Личный кабинет Зелвинора"));
+        // The stand-in's current client: no newer one stands above the catalogue.
+        QCoreApplication::setApplicationVersion("2.1.240408");
         installSettingsFormat();
         // Copies of the client started by other tests on this machine must not
         // end the window under test; the built client's test meets the real checks.
@@ -121,7 +123,7 @@ private slots:
         config.record = true;
         QVERIFY(service.start(config));
         setServiceBaseAddress(service.baseUrl());
-        store({{"general/usegrand", true}});
+        store({{"general/usegrand", true}, {"grand/keyserial", "12345 abc"}, {"grand/keynumber", "00077 xyz"}});
         const QString marker = m_work.filePath(QTest::currentDataTag());
         const QString program = QCoreApplication::applicationFilePath();
         const QFile::Permissions permissions = QFile::permissions(program);
@@ -184,7 +186,6 @@ private slots:
         QVERIFY(service.start(config));
         setServiceBaseAddress(service.baseUrl());
         QDir(downloadCacheFolder()).removeRecursively();
-        QCoreApplication::setApplicationVersion("2.1.240408");
         store({{"general/usegrand", true}, {"general/checkupdatenumber", 1}, {"general/hoursorday", "h"},
                {"grand/keyserial", "12345 abc"}, {"grand/keynumber", "00077 xyz"}, {"grand/path", m_work.filePath("grand")}});
         MessageBoxCatcher catcher;
