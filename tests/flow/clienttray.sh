@@ -111,4 +111,24 @@ choose 3
 await cat "$work/exit" >/dev/null || fail "the client still runs after \"Выход\""
 code=$(cat "$work/exit")
 [ "$code" -eq 0 ] || fail "\"Выход\" ended the client with exit code $code"
+
+# Pictures of the same client on the commonest office screen, as it opens
+# there, at 100 % and at 125 % (Qt's scaling, as Windows sets on laptops).
+if [ -n "${ZV_SCREENSHOT_DIR:-}" ]; then
+    Xvfb -displayfd 3 -screen 0 1366x768x24 -nolisten tcp -noreset 3>"$work/display2" 2>/dev/null &
+    pids="$pids $!"
+    DISPLAY=:$(await cat "$work/display2") || fail "the second Xvfb did not start"
+    for scale in 1 1.25; do
+        env -u DBUS_SESSION_BUS_ADDRESS QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=$scale \
+            "$ZV_BIN_DIR/zelvinorapa" >>"$work/client.log" 2>&1 &
+        client=$!
+        pids="$pids $client"
+        await window >/dev/null || fail "no window at $scale"
+        sleep 2
+        "$ZV_SOURCE_DIR/scripts/demo-data-screenshot" "$ZV_SCREENSHOT_DIR/xvfb-1366x768-$scale.png" \
+            -id "$(window)" || fail "no picture at $scale"
+        kill "$client"
+        wait "$client" 2>/dev/null
+    done
+fi
 echo PASS
