@@ -124,12 +124,9 @@ void MainWindow::addDownloadTab(bool dateOk)
                                      m_settings.value(zv::keys::generalUseGrand).toBool();
     if (dateOk && estimateProgramUsed) {
         m_downloadTab = new DownloadTab(this);
-        connect(m_downloadTab, &DownloadTab::activityChanged, m_statusBar, [this](const QString& text) {
-            if (text.isEmpty())
-                m_statusBar->clearMessage();
-            else
-                m_statusBar->showMessage(text);
-        });
+        // An empty text clears the bar.
+        connect(m_downloadTab, &DownloadTab::activityChanged, m_statusBar,
+                [this](const QString& text) { m_statusBar->showMessage(text); });
         m_mainTabs->addTab(m_downloadTab, QStringLiteral("Загрузки"));
         connect(m_downloadTab, &DownloadTab::trayIconImageChanged, this, [](const QString& path) {
             if (QSystemTrayIcon* icon = zv::trayIcon())
